@@ -1,0 +1,15 @@
+// display.h — OpenGL set-up, the frame with its three camera modes, bodies,
+// trails, swept areas and textures.  The only GL-facing module besides
+// start-up and interaction.
+#ifndef ORBELUNE_DISPLAY_H
+#define ORBELUNE_DISPLAY_H
+
+void InitGL();                       // textures, depth, light 1, first projection
+void ReSizeGLScene(int width, int height); // reshape: viewport and 60° perspective
+void DrawGLSceneF();                 // display: clear, camera, bodies, next frame
+void planete(double x, double y, double z, double m, int i); // body i, sized by mass
+void tracplanete(double x, double y, double z, int i);       // trail line of body i
+void tracaire(double x, double y, double z, int i);          // swept area from body 1
+void LoadGLTextures();               // the three SGI images into texture objects
+
+#endif
