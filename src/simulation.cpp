@@ -25,6 +25,12 @@ const char *const CREDITS[3] = {
     " pour la classe et le projecteur",
 };
 
+// One line on standard error when the data file cannot be used at all; the
+// previous scenario, thrust included, stays as it was.
+void conserve(const char *quoi, const char *chemin) {
+    std::fprintf(stderr, "%s le fichier de donnees %s : le scenario precedent est conserve\n", quoi, chemin);
+}
+
 // Reads one record; warns on standard error when it does not match.
 template <class... A>
 void lit(std::FILE *f, int corps, const char *quoi, const char *format, int attendus, A... champs) {
@@ -59,15 +65,22 @@ int charge(const char *chemin) {
 
     std::FILE *f = std::fopen(chemin, "r");
     if (!f) {
-        std::fprintf(stderr, "impossible d'ouvrir le fichier de donnees %s : le scenario precedent est conserve\n",
-                     chemin);
+        conserve("impossible d'ouvrir", chemin);
         return 0;
     }
 
     // %i into a long, then clamped: a count too large for an int cannot
-    // overflow, and its negation always exists.
+    // overflow, and its negation always exists.  A read error on the very
+    // first record (a directory opens but cannot be read) is treated like a
+    // file that cannot be opened: nothing has been changed yet.
     long compte = nb;
-    if (std::fscanf(f, "nb=%li\n", &compte) != 1)
+    int lus = std::fscanf(f, "nb=%li\n", &compte);
+    if (lus == EOF && std::ferror(f)) {
+        std::fclose(f);
+        conserve("impossible de lire", chemin);
+        return 0;
+    }
+    if (lus != 1)
         std::fprintf(stderr, "attention: enregistrement \"nb=\" illisible, nombre de corps inchange\n");
     if (compte > INT_MAX) compte = INT_MAX;
     if (compte < -INT_MAX) compte = -INT_MAX;
