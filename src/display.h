@@ -12,4 +12,8 @@ void tracplanete(double x, double y, double z, int i);       // trail line of bo
 void tracaire(double x, double y, double z, int i);          // swept area from body 1
 void LoadGLTextures();               // the three SGI images into texture objects
 
+#if ORBELUNE_FRAME_BENCH
+void benchBatch();                   // counts one batch run by the idle callback
+#endif
+
 #endif

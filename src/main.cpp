@@ -16,7 +16,12 @@
 
 // Runs one batch while the simulation runs; nothing otherwise.
 void idleFunc() {
-    if (lect == 1) nextD();
+    if (lect == 1) {
+        nextD();
+#if ORBELUNE_FRAME_BENCH
+        benchBatch();
+#endif
+    }
 }
 
 int main(int argc, char **argv) {
