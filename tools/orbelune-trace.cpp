@@ -28,7 +28,7 @@ namespace {
 const char USAGE[] = "usage: orbelune-trace [--batches N] [--every K] [--dt X] [--thrust B:+|B:-]... FILE";
 
 [[noreturn]] void refuse(const std::string &why) {
-    std::fprintf(stderr, "orbelune-trace: %s\n%s\n", why.c_str(), USAGE);
+    std::fprintf(stderr, "orbelune-trace: %s (%s)\n", why.c_str(), USAGE);
     std::exit(2);
 }
 
@@ -87,6 +87,8 @@ int main(int argc, char **argv) {
     if (!file) refuse("no FILE given");
     std::FILE *probe = std::fopen(file, "r");
     if (!probe) refuse(std::string("cannot read ") + file + ": " + std::strerror(errno));
+    // A directory opens but does not read.
+    if (std::fgetc(probe) == EOF && std::ferror(probe)) refuse(std::string("cannot read ") + file + ": " + std::strerror(errno));
     std::fclose(probe);
 
     // The loader echoes on standard output; here that belongs on standard error.
