@@ -1,11 +1,54 @@
 #!/usr/bin/env bash
 # run.sh — installs what is missing, builds, and starts the simulator on its
-# default scenario.  Works from any directory.
+# default scenario (build/base/donnees.txt).  Works from any directory.
+#
+# Without a display (DISPLAY empty) it says so, starts the program on a
+# private Xvfb, presses "g", lets it run a few seconds, saves a screenshot
+# (build/orbelune-<date>.png), prints its path and stops both.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$top"
 source scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
-# Until the window program exists, show the default scenario's first batches.
-exec build/orbelune-trace --batches 20 data/donnees.txt
+gen=(-G Ninja)
+[ -f build/CMakeCache.txt ] && gen=()   # keep the generator of an existing build tree
+cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target simulgrav
+# The program finds its data by its own path: start it by the full path.
+exe="$top/build/base/simulgrav"
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$exe" "$@"
+fi
+
+echo "pas d'affichage (DISPLAY est vide) : le simulateur tourne sur un Xvfb prive, 'g' est presse, capture dans quelques secondes"
+work=$(mktemp -d)
+xvfb_pid="" prog_pid=""
+finish() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap finish EXIT
+
+# Xvfb chooses a free display number and writes it on descriptor 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 +extension GLX -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb n'a pas demarre :" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")" LIBGL_ALWAYS_SOFTWARE=1
+
+"$exe" "$@" &
+prog_pid=$!
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name Orbelune | head -n 1) || true
+if [ -z "$wid" ]; then
+  echo "la fenetre ne s'est pas ouverte" >&2
+  exit 1
+fi
+xdotool key --window "$wid" g 2>/dev/null
+sleep 4
+shot="$top/build/orbelune-$(date +%Y%m%d-%H%M%S).png"
+import -window root -depth 8 "$shot"
+echo "capture d'ecran : $shot"
