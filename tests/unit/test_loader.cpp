@@ -1,0 +1,313 @@
+// test_loader.cpp — the scenario loader: the console text of a load, the
+// count rules, the record layouts, malformed records and data files that
+// cannot be used.
+#include "core_state.h"
+
+#include <climits>
+#include <sys/stat.h>
+
+namespace {
+
+const std::string DONNEES = ORBELUNE_SOURCE_DIR "/tests/unit/data/core/";
+
+// Lines 1 to 4 of every load.
+const std::string BANNIERE = "go! go! go! go! go!  \n"
+                             " Simulateur de Gravite               \n"
+                             " Orbelune, simulateur pedagogique    \n"
+                             " points massifs, G = 1, plan x-y     \n"
+                             " pour la classe et le projecteur     \n"
+                             "menu contextuel pour lancer le calcul\n";
+
+std::string ligne_fichier(const std::string &chemin) { return "fichier de donnees:   " + chemin + "!   \n"; }
+
+int lignes(const std::string &s) {
+    int n = 0;
+    for (char c : s) n += c == '\n';
+    return n;
+}
+
+using Loader = CoreTest;
+
+TEST_F(Loader, BannerLinesAreThirtySevenColumnsWide) {
+    Console c = charge_texte("nb=0\n");
+    // Lines 2 to 6 of the banner share the 37-column width.
+    size_t debut = c.out.find('\n') + 1;
+    for (int k = 0; k < 5; k++) {
+        size_t fin = c.out.find('\n', debut);
+        ASSERT_NE(fin, std::string::npos);
+        EXPECT_EQ(fin - debut, 37u) << c.out.substr(debut, fin - debut);
+        debut = fin + 1;
+    }
+}
+
+// The whole console text of a load, for a few data files.
+struct Echo {
+    const char *fichier;
+    const char *suite; // everything after the path line
+};
+
+class LoaderEcho : public CoreTest, public ::testing::WithParamInterface<Echo> {};
+
+TEST_P(LoaderEcho, PrintsExactlyThisOnStdoutAndNothingOnStderr) {
+    const std::string chemin = DONNEES + GetParam().fichier;
+    Console c = charge_capture(chemin);
+    EXPECT_EQ(c.out, BANNIERE + ligne_fichier(chemin) + GetParam().suite);
+    EXPECT_EQ(c.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LoaderEcho,
+    ::testing::Values(
+        Echo{"deux_corps.txt", "un seul corps massif\n"
+                               "2 corps \n"
+                               "1 m=8.000000 x= 0.000000 y=0.000000 xp=0.000000 yp=0.000000\n"
+                               "2 m=0.010000 x= 20.000000 y=0.000000 xp=0.000000 yp=0.400000\n"
+                               "dt=0.001000\n"},
+        Echo{"zero.txt", "0 corps \n"
+                         "dt=0.001000\n"},
+        Echo{"trois_corps.txt", "3 corps \n"
+                                "1 m=1000.000000 x= 0.000000 y=0.000000 xp=0.000000 yp=0.000000\n"
+                                "2 m=1.500000 x= -12.500000 y=30.000000 xp=0.100000 yp=-0.500000\n"
+                                "3 m=0.000000 x= 7.000000 y=8.000000 xp=1.000000 yp=2.000000\n"
+                                "dt=0.001000\n"},
+        Echo{"vingt.txt", "20 corps \n"
+                          "TROP DE PLANETES\n"
+                          "1 m=1.000000 x= 1.000000 y=-1.000000 xp=0.500000 yp=0.250000\n"
+                          "2 m=2.000000 x= 2.000000 y=-2.000000 xp=0.500000 yp=0.250000\n"
+                          "3 m=3.000000 x= 3.000000 y=-3.000000 xp=0.500000 yp=0.250000\n"
+                          "4 m=4.000000 x= 4.000000 y=-4.000000 xp=0.500000 yp=0.250000\n"
+                          "5 m=5.000000 x= 5.000000 y=-5.000000 xp=0.500000 yp=0.250000\n"
+                          "6 m=6.000000 x= 6.000000 y=-6.000000 xp=0.500000 yp=0.250000\n"
+                          "7 m=7.000000 x= 7.000000 y=-7.000000 xp=0.500000 yp=0.250000\n"
+                          "8 m=8.000000 x= 8.000000 y=-8.000000 xp=0.500000 yp=0.250000\n"
+                          "9 m=9.000000 x= 9.000000 y=-9.000000 xp=0.500000 yp=0.250000\n"
+                          "10 m=10.000000 x= 10.000000 y=-10.000000 xp=0.500000 yp=0.250000\n"
+                          "11 m=11.000000 x= 11.000000 y=-11.000000 xp=0.500000 yp=0.250000\n"
+                          "12 m=12.000000 x= 12.000000 y=-12.000000 xp=0.500000 yp=0.250000\n"
+                          "13 m=13.000000 x= 13.000000 y=-13.000000 xp=0.500000 yp=0.250000\n"
+                          "14 m=14.000000 x= 14.000000 y=-14.000000 xp=0.500000 yp=0.250000\n"
+                          "15 m=15.000000 x= 15.000000 y=-15.000000 xp=0.500000 yp=0.250000\n"
+                          "dt=0.001000\n"}));
+
+TEST_F(Loader, DtLineShowsTheCurrentTimeStepAndLoadKeepsIt) {
+    dt = 0.002;
+    Console c = charge_capture(DONNEES + "deux_corps.txt");
+    EXPECT_EQ(c.out.substr(c.out.size() - 12), "dt=0.002000\n");
+    EXPECT_EQ(dt, 0.002);
+}
+
+// The count rules: the count read with %i, its sign, and the cap at 15.
+struct Compte {
+    const char *ecrit;  // the count as written in the file
+    int corps_lus;      // bodies that follow in the file
+    int nb, nbat;       // after the load
+    bool massif, trop;  // "un seul corps massif" / "TROP DE PLANETES"
+    const char *ligne;  // the "%d corps " line
+};
+
+class LoaderCount : public CoreTest, public ::testing::WithParamInterface<Compte> {};
+
+TEST_P(LoaderCount, SetsCountsAndReadsOnlyWhatFits) {
+    const Compte &k = GetParam();
+    // Every slot starts with a marker that a load of fewer bodies must keep.
+    for (int i = 1; i < NSLOTS; i++) corps(i, -7, -7, -7, -7, -7);
+    std::string texte = std::string("nb=") + k.ecrit + "\n";
+    for (int i = 1; i <= k.corps_lus; i++) texte += enregistrements(i, 10 * i, 20 * i, 30 * i, i, -i, 0);
+    Console c = charge_texte(texte);
+
+    EXPECT_EQ(nb, k.nb);
+    EXPECT_EQ(nbat, k.nbat);
+    EXPECT_EQ(c.out.find("un seul corps massif\n") != std::string::npos, k.massif);
+    EXPECT_EQ(c.out.find("TROP DE PLANETES\n") != std::string::npos, k.trop);
+    EXPECT_NE(c.out.find(std::string("\n") + k.ligne + "\n"), std::string::npos) << c.out;
+    EXPECT_EQ(c.err, "");
+    for (int i = 1; i <= k.nb; i++) {
+        EXPECT_EQ(M[i], i);
+        EXPECT_EQ(X[i], 10 * i);
+        EXPECT_EQ(Y[i], 20 * i);
+        EXPECT_EQ(Z[i], 30 * i);
+        EXPECT_EQ(Xp[i], i);
+        EXPECT_EQ(Yp[i], -i);
+    }
+    for (int i = k.nb + 1; i < NSLOTS; i++) EXPECT_EQ(M[i], -7) << "slot " << i;
+    EXPECT_EQ(M[0], 0.0);
+    // One echo line per body read, no more.
+    int echos = lignes(c.out) - 6 - 1 - 1 - 1 - (k.massif ? 1 : 0) - (k.trop ? 1 : 0);
+    EXPECT_EQ(echos, k.nb);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, LoaderCount,
+                         ::testing::Values(Compte{"-3", 3, 3, 1, true, false, "3 corps "},
+                                           Compte{"0", 2, 0, 0, false, false, "0 corps "},
+                                           Compte{"010", 8, 8, 8, false, false, "8 corps "},
+                                           Compte{"0x3", 3, 3, 3, false, false, "3 corps "},
+                                           Compte{"15", 15, 15, 15, false, false, "15 corps "},
+                                           Compte{"20", 20, 15, 15, false, true, "20 corps "},
+                                           Compte{"-20", 20, 15, 1, true, true, "20 corps "},
+                                           Compte{"99999999999", 16, 15, 15, false, true, "2147483647 corps "}));
+
+TEST_F(Loader, ZeroCountChangesNeitherBodiesNorTrails) {
+    charge_capture(DONNEES + "deux_corps.txt");
+    double **avant_tX = tX;
+    tX[2][100] = 123.0;
+    Instantane avant = Instantane::prend();
+    charge_texte("nb=0\nm=5\nx=1 y=1 z=1\nu=1 v=1 w=1\n");
+    EXPECT_EQ(nb, 0);
+    EXPECT_EQ(nbat, 0);
+    EXPECT_EQ(tX, avant_tX);
+    EXPECT_EQ(tX[2][100], 123.0);
+    EXPECT_TRUE(std::memcmp(M, avant.M, sizeof M) == 0);
+    EXPECT_TRUE(std::memcmp(X, avant.X, sizeof X) == 0);
+}
+
+TEST_F(Loader, FirstLoadWithoutBodiesAllocatesNothing) {
+    charge_texte("nb=0\n");
+    EXPECT_EQ(tX, nullptr);
+    EXPECT_EQ(initial, 1);
+    EXPECT_EQ(niter, 0);
+    charge_texte("nb=1\n" + enregistrements(1, 2, 3, 4, 5, 6, 7));
+    EXPECT_NE(tX, nullptr);
+    EXPECT_NE(tY, nullptr);
+    EXPECT_EQ(initial, 0);
+    EXPECT_EQ(niter, 500);
+}
+
+// Records on one line, spread over several lines, with blank lines between
+// them or blanks after a label, all load the same.
+TEST_F(Loader, RecordLayoutsLoadAlike) {
+    const char *textes[] = {
+        "nb=2\nm=3\nx=1.5 y=-2 z=4\nu=0.25 v=-0.5 w=9\nm=0.5\nx=10 y=20 z=30\nu=1 v=2 w=3\n",
+        "nb=2 m=3 x=1.5 y=-2 z=4 u=0.25 v=-0.5 w=9 m=0.5 x=10 y=20 z=30 u=1 v=2 w=3",
+        "nb=2\nm=3 x=1.5 y=-2 z=4 u=0.25 v=-0.5 w=9\nm=0.5 x=10 y=20 z=30 u=1 v=2 w=3\n",
+        "nb=2\n\n\nm=3\n\n\nx=1.5\ny=-2\n\nz=4\n\nu=0.25\tv=-0.5 w=9\n\n\nm=0.5\n\nx=10 y=20 z=30\n\n\nu=1 v=2 w=3\n\n",
+        "nb= 2\nm= 3\nx= 1.5 y= -2 z= 4\nu= +0.25 v= -5e-1 w= 9\nm= .5\nx= 1e1 y= 2E1 z= 30.\nu= 1 v= 2 w= 3\n",
+    };
+    for (const char *texte : textes) {
+        remet_a_zero();
+        Console c = charge_texte(texte);
+        SCOPED_TRACE(texte);
+        EXPECT_EQ(c.err, "");
+        EXPECT_EQ(nb, 2);
+        const double attendu[2][6] = {{3, 1.5, -2, 4, 0.25, -0.5}, {0.5, 10, 20, 30, 1, 2}};
+        for (int i = 1; i <= 2; i++) {
+            const double *a = attendu[i - 1];
+            EXPECT_EQ(M[i], a[0]);
+            EXPECT_EQ(X[i], a[1]);
+            EXPECT_EQ(Y[i], a[2]);
+            EXPECT_EQ(Z[i], a[3]);
+            EXPECT_EQ(Xp[i], a[4]);
+            EXPECT_EQ(Yp[i], a[5]);
+        }
+    }
+}
+
+TEST_F(Loader, ReloadCollapsesTrailsKeepsStepCounterAndReusesTheStore) {
+    charge_capture(DONNEES + "deux_corps.txt");
+    double **store[2] = {tX, tY};
+    lect = 1;
+    for (int b = 0; b < 40; b++) nextD();
+    ASSERT_EQ(t, 2000);
+    ASSERT_NE(tY[2][0], tY[2][NITER]); // the trail has moved
+    px = 0.5;
+    charge_capture(DONNEES + "deux_corps.txt");
+    EXPECT_EQ(tX, store[0]);
+    EXPECT_EQ(tY, store[1]);
+    EXPECT_EQ(t, 2000);
+    EXPECT_EQ(lect, 1);
+    EXPECT_EQ(px, 0.0);
+    for (int i = 1; i <= 2; i++)
+        for (int j = 0; j <= NITER; j++) {
+            ASSERT_EQ(tX[i][j], X[i]) << i << "," << j;
+            ASSERT_EQ(tY[i][j], Y[i]) << i << "," << j;
+        }
+}
+
+// A record that does not match keeps the previous values of the fields it
+// could not read, and a warning names the body and the record.
+TEST_F(Loader, MalformedRecordKeepsValuesAndWarnsNamingTheBody) {
+    charge_texte("nb=2\n" + enregistrements(5, 1, 2, 3, 4, 6, 0) + enregistrements(7, 8, 9, 10, 11, 12, 0));
+    // Body 1's position lacks z: x and y are read, z stays, the velocity
+    // record after it still reads.  Body 2's mass is not a number: matching
+    // stops there, so all of body 2's records keep their values.
+    Console c = charge_texte("nb=2\nm=50\nx=-1 y=-2\nu=-4 v=-6 w=0\nm=abc\nx=-8 y=-9 z=-10\nu=-11 v=-12 w=0\n");
+    EXPECT_EQ(M[1], 50);
+    EXPECT_EQ(X[1], -1);
+    EXPECT_EQ(Y[1], -2);
+    EXPECT_EQ(Z[1], 3);
+    EXPECT_EQ(Xp[1], -4);
+    EXPECT_EQ(Yp[1], -6);
+    EXPECT_EQ(M[2], 7);
+    EXPECT_EQ(X[2], 8);
+    EXPECT_EQ(Yp[2], 12);
+    EXPECT_NE(c.err.find("corps 1"), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("x= y= z="), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("corps 2"), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("\"m=\""), std::string::npos) << c.err;
+    // The echo shows the values the bodies really have.
+    EXPECT_NE(c.out.find("2 m=7.000000 x= 8.000000 y=9.000000 xp=11.000000 yp=12.000000\n"), std::string::npos);
+}
+
+TEST_F(Loader, FileEndingEarlyWarnsForEachMissingBody) {
+    Console c = charge_texte("nb=3\n" + enregistrements(1, 1, 1, 1, 1, 1, 1));
+    EXPECT_EQ(nb, 3);
+    EXPECT_EQ(c.err.find("corps 1"), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("corps 2"), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("corps 3"), std::string::npos) << c.err;
+}
+
+TEST_F(Loader, UnreadableCountKeepsTheBodyCount) {
+    charge_capture(DONNEES + "trois_corps.txt");
+    Console c = charge_texte("nombre=2\n");
+    EXPECT_EQ(nb, 3);
+    EXPECT_NE(c.err.find("nb="), std::string::npos) << c.err;
+}
+
+// A data file that cannot be used leaves every piece of state as it was,
+// the thrust included, and says so in one French line naming the path.
+TEST_F(Loader, UnusableFileChangesNoStateAndPrintsOneLine) {
+    charge_capture(DONNEES + "trois_corps.txt");
+    lect = 1;
+    for (int b = 0; b < 25; b++) nextD();
+    px = 0.5;
+    nbat = 1;
+    mkdir((dir + "/un dossier").c_str(), 0700);
+    const std::string chemins[] = {dir + "/absent/donnees.txt", dir + "/un dossier"};
+    for (const std::string &chemin : chemins) {
+        SCOPED_TRACE(chemin);
+        Instantane avant = Instantane::prend();
+        Console c = charge_capture(chemin);
+        EXPECT_TRUE(Instantane::prend() == avant);
+        EXPECT_EQ(lignes(c.err), 1);
+        EXPECT_EQ(c.err.back(), '\n');
+        EXPECT_NE(c.err.find(" " + chemin + " "), std::string::npos) << c.err;
+        EXPECT_NE(c.err.find("impossible d"), std::string::npos) << c.err;
+        EXPECT_NE(c.err.find("le scenario precedent est conserve"), std::string::npos) << c.err;
+    }
+}
+
+TEST_F(Loader, InitReadsDonneesTxtInTheBaseDirectory) {
+    ecrit("nb=1\n" + enregistrements(2, 3, 4, 5, 6, 7, 8));
+    std::snprintf(ici, sizeof ici, "%s/", dir.c_str());
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(init(), 0);
+    std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find(ligne_fichier(dir + "/donnees.txt")), std::string::npos) << out;
+    EXPECT_EQ(nb, 1);
+    EXPECT_EQ(X[1], 3);
+}
+
+TEST_F(Loader, InitWithABaseTooLongForThePathChangesNothing) {
+    std::memset(ici, 'a', sizeof ici - 2);
+    ici[sizeof ici - 2] = '/';
+    ici[sizeof ici - 1] = '\0';
+    Instantane avant = Instantane::prend();
+    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout();
+    init();
+    std::string out = ::testing::internal::GetCapturedStdout();
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Instantane::prend() == avant);
+    EXPECT_EQ(lignes(err), 1) << err;
+}
+
+} // namespace
