@@ -73,10 +73,16 @@ bool isRunLength(const RawImage *raw) {
 }
 
 // Reads up to `count` bytes at `offset`; returns how many it got (0 past the
-// end, or when the position cannot be reached).
-size_t readAt(std::FILE *file, long offset, unsigned char *buf, size_t count) {
-    if (std::fseek(file, offset, SEEK_SET) != 0) return 0;
-    return std::fread(buf, 1, count, file);
+// end, or when the position cannot be reached).  Rows that follow one another
+// in the file are read without a seek.
+size_t readAt(RawImage *raw, long offset, unsigned char *buf, size_t count) {
+    if (offset != raw->position) {
+        raw->position = -1;
+        if (std::fseek(raw->file, offset, SEEK_SET) != 0) return 0;
+    }
+    const size_t got = std::fread(buf, 1, count, raw->file);
+    raw->position = got == count ? offset + (long)count : -1;
+    return got;
 }
 
 // Checks the header against the limits above and the file's length.
@@ -171,6 +177,7 @@ RawImage *RawImageOpenStream(std::FILE *file) {
     raw->sizeY = header[4];
     raw->sizeZ = header[5];
 
+    raw->position = -1;
     if (std::fseek(file, 0, SEEK_END) != 0 || (raw->fileSize = std::ftell(file)) < 0 || !headerIsUsable(raw)) {
         RawImageClose(raw);
         return nullptr;
@@ -192,8 +199,8 @@ RawImage *RawImageOpenStream(std::FILE *file) {
         raw->rowStart = static_cast<unsigned *>(std::malloc(n));
         raw->rowSize = static_cast<unsigned *>(std::malloc(n));
         if (!raw->rowStart || !raw->rowSize
-            || readAt(file, HEADER_BYTES, reinterpret_cast<unsigned char *>(raw->rowStart), n) != n
-            || std::fread(raw->rowSize, 1, n, file) != n) {
+            || readAt(raw, HEADER_BYTES, reinterpret_cast<unsigned char *>(raw->rowStart), n) != n
+            || readAt(raw, HEADER_BYTES + (long)n, reinterpret_cast<unsigned char *>(raw->rowSize), n) != n) {
             RawImageClose(raw);
             return nullptr;
         }
@@ -236,11 +243,11 @@ void RawImageGetRow(RawImage *raw, unsigned char *buf, int y, int z) {
         const long i = y + (long)z * raw->sizeY;
         long want = raw->rowSize[i];
         if (want > 2 * width + 1) want = 2 * width + 1;
-        const size_t got = readAt(raw->file, (long)raw->rowStart[i], raw->tmp, (size_t)want);
+        const size_t got = readAt(raw, (long)raw->rowStart[i], raw->tmp, (size_t)want);
         expandRow(buf, width, raw->tmp, (long)got);
     } else {
         const long offset = HEADER_BYTES + y * width + (long)z * width * raw->sizeY;
-        const size_t got = readAt(raw->file, offset, buf, (size_t)width);
+        const size_t got = readAt(raw, offset, buf, (size_t)width);
         if ((long)got < width) std::memset(buf + got, 0, (size_t)(width - (long)got));
     }
 }

@@ -29,6 +29,7 @@ struct RawImage {
     unsigned *rowStart;     // run-length only: file offset of each compressed row
     unsigned *rowSize;      // run-length only: length of each compressed row
     long fileSize;          // bytes in the file, measured at open
+    long position;          // where the next read starts, -1 when not known
 };
 
 // Rewrite `length` big-endian 16-bit / 32-bit values in place into host order.
