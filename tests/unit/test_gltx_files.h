@@ -30,8 +30,9 @@ struct TempDir {
 inline bool writeFile(const std::string &path, const Bytes &body, const std::string &head = "") {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size()
-              && std::fwrite(body.data(), 1, body.size(), f) == body.size();
+    // An empty vector may have no storage at all: write nothing for it.
+    bool ok = (head.empty() || std::fwrite(head.data(), 1, head.size(), f) == head.size())
+              && (body.empty() || std::fwrite(body.data(), 1, body.size(), f) == body.size());
     return std::fclose(f) == 0 && ok;
 }
 
