@@ -5,7 +5,7 @@ orbelune_packages=(
   freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils xdg-utils
-  imagemagick netpbm python3-pil valgrind
+  imagemagick netpbm python3-pil valgrind desktop-file-utils
 )
 orbelune_setup() {
   local missing=() p
