@@ -20,7 +20,8 @@
 // 4 * (width + 1) * (height + 1) bytes, all zeroed before the pixels land.
 //
 // Failure: null, after "gltxReadRGB() failed: can't open image file "NAME".",
-// for a file that cannot be opened or read as an image, and after
+// for a file that cannot be opened or read as an image (a name that is not a
+// regular file, such as a directory or a named pipe, counts as unreadable), and after
 // "gltxReadRGB() failed: insufficient memory." when the result record cannot
 // be allocated; a record with null data (no message) when the pixel buffer
 // cannot be allocated.
@@ -54,6 +55,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +87,23 @@ size_t readAt(RawImage *raw, long offset, unsigned char *buf, size_t count) {
     const size_t got = std::fread(buf, 1, count, raw->file);
     raw->position = got == count ? offset + (long)count : -1;
     return got;
+}
+
+// Opens a regular file for binary reading; null for anything else.  The
+// open does not wait: a named pipe with no writer, given by mistake, would
+// otherwise block the program before its window appears.
+std::FILE *openImageFile(const char *name) {
+    if (!name) return nullptr;
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE *file = fdopen(fd, "rb");
+    if (!file) close(fd);
+    return file;
 }
 
 // Checks the header against the limits above and the file's length.
@@ -217,8 +238,7 @@ RawImage *RawImageOpenStream(std::FILE *file) {
 }
 
 RawImage *RawImageOpen(const char *name) {
-    if (!name) return nullptr;
-    return RawImageOpenStream(std::fopen(name, "rb"));
+    return RawImageOpenStream(openImageFile(name));
 }
 
 void RawImageClose(RawImage *raw) {
@@ -298,7 +318,7 @@ GltxImage *gltxReadRGBStream(std::FILE *file, const char *name) {
 }
 
 GltxImage *gltxReadRGB(const char *name) {
-    return gltxReadRGBStream(name ? std::fopen(name, "rb") : nullptr, name);
+    return gltxReadRGBStream(openImageFile(name), name);
 }
 
 void gltxDelete(GltxImage *image) {

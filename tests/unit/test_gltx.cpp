@@ -278,8 +278,11 @@ TEST(GltxFailure, NullImageToDeleteAbortsWithTheAssertionText) {
 TEST(GltxFailure, UnreadablePathsGiveTheOpenMessage) {
     TempDir dir;
     ASSERT_TRUE(writeFile(dir.file("empty.sgi"), {}));
-    mkdir(dir.file("folder.sgi").c_str(), 0755);
-    for (const std::string &path : {dir.file("missing.sgi"), dir.file("empty.sgi"), dir.file("folder.sgi")}) {
+    ASSERT_EQ(mkdir(dir.file("folder.sgi").c_str(), 0755), 0);
+    // A named pipe nobody writes to must not block the reader.
+    ASSERT_EQ(mkfifo(dir.file("pipe.sgi").c_str(), 0644), 0);
+    for (const std::string &path :
+         {dir.file("missing.sgi"), dir.file("empty.sgi"), dir.file("folder.sgi"), dir.file("pipe.sgi")}) {
         Read r = readImage(path);
         EXPECT_FALSE(r.ok) << path;
         EXPECT_EQ(r.err, cantOpen(path));
