@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -400,6 +401,35 @@ TEST(GltxFailure, LargestSidesAreAccepted) {
         EXPECT_EQ(w.pixels[3 * x], wide[x]);
         EXPECT_EQ(w.pixels[3 * x + 2], wide[2 * 16384 + x]);
         EXPECT_EQ(t.pixels[3 * x + 1], tall[16384 + x]);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The three textures the program loads: power-of-two RGB pictures stored
+// run-length encoded, each with real contrast (not a flat colour).
+TEST(GltxTextures, ShippedImagesArePowerOfTwoRunLengthPictures) {
+    for (int k = 1; k <= 3; k++) {
+        const std::string path = std::string(ORBELUNE_SOURCE_DIR) + "/data/TEXTURES/texture" + std::to_string(k) + ".sgi";
+        SCOPED_TRACE(path);
+        const Bytes file = readFile(path);
+        ASSERT_GE(file.size(), 512u);
+        EXPECT_EQ(file[2], 1) << "run-length encoded";
+        Read r = readImage(path);
+        ASSERT_TRUE(r.ok) << r.err;
+        EXPECT_EQ(r.components, 3);
+        for (int side : {r.width, r.height}) {
+            EXPECT_GE(side, 64);
+            EXPECT_EQ(side & (side - 1), 0) << side << " is not a power of two";
+        }
+        // Brightness spread: the darkest and brightest tenth differ clearly.
+        std::vector<int> luma;
+        for (size_t p = 0; p + 2 < r.pixels.size(); p += 3)
+            luma.push_back(r.pixels[p] * 3 + r.pixels[p + 1] * 6 + r.pixels[p + 2]);
+        std::sort(luma.begin(), luma.end());
+        EXPECT_GT(luma[luma.size() * 9 / 10] - luma[luma.size() / 10], 10 * 60);
     }
 }
 
