@@ -84,6 +84,9 @@ def text(count, bodies):
 
 
 def num(f):
+    """Ten significant digits; rounding noise of a cosine near 0 is 0."""
+    if abs(f) < 1e-9:
+        return "0"
     s = "%.10g" % f
     return "0" if s in ("-0", "0") else s
 
