@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# frame-bench.sh — frames and batches per second of the window program, and
+# the time from start to its first frame, on a private Xvfb at 1024 x 768
+# with 15 bodies drawn with trails and swept areas (software GL).
+#
+#   bench/frame-bench.sh [RUNS] [SECONDS]      (defaults: 5 runs of 8 seconds)
+#
+# Builds build-frame-bench/ with ORBELUNE_FRAME_BENCH=ON: that build prints
+# "mesure:" lines on standard error (first-frame delay, then frames and
+# batches of every second) and starts with trails and swept areas shown.
+# Each run starts the program afresh, presses "g" once the first frame is
+# there, and keeps the per-second lines after the first second of running.
+# Prints the medians over all runs.
+set -euo pipefail
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+runs=${1:-5}
+secs=${2:-8}
+build="$top/build-frame-bench"
+
+gen=(-G Ninja)
+[ -f "$build/CMakeCache.txt" ] && gen=()
+cmake -S "$top" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_FRAME_BENCH=ON \
+  -DORBELUNE_BENCH=OFF >/dev/null
+cmake --build "$build" -j 2 --target simulgrav >/dev/null
+
+work=$(mktemp -d)
+xvfb_pid="" prog_pid=""
+finish() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap finish EXIT
+
+# A base directory of its own: the built program, the data, and a scenario
+# of 15 bodies, body 1 heavy at the centre, 14 on circular orbits.
+cp -r "$build/base" "$work/base"
+{
+  echo "nb=15"
+  printf 'm=8\nx=0 y=0 z=0\nu=0 v=0 w=0\n'
+  for k in $(seq 2 15); do
+    awk -v k="$k" 'BEGIN { r = 2 + 1.1 * k; a = k * 2.4;
+      printf "m=0.01\nx=%.6f y=%.6f z=0\nu=%.6f v=%.6f w=0\n", r*cos(a), r*sin(a), -sqrt(8/r)*sin(a), sqrt(8/r)*cos(a) }'
+  done
+} >"$work/base/donnees.txt"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 +extension GLX -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$work/display")" LIBGL_ALWAYS_SOFTWARE=1
+
+: >"$work/first-in" ; : >"$work/first-exec" ; : >"$work/fps" ; : >"$work/bps"
+for run in $(seq "$runs"); do
+  log="$work/run$run.err"
+  t0=$(date +%s.%N)
+  "$work/base/simulgrav" >/dev/null 2>"$log" &
+  prog_pid=$!
+  for _ in $(seq 200); do grep -q "premiere image" "$log" && break; sleep 0.05; done
+  line=$(grep "premiere image" "$log") || { echo "run $run: no first frame" >&2; cat "$log" >&2; exit 1; }
+  # "mesure: premiere image apres X ms (horloge S.U)": X from the program's
+  # start-up, S.U on the wall clock, compared with the moment of the exec.
+  echo "$line" | awk '{ print $5 }' >>"$work/first-in"
+  echo "$line" | awk -v t0="$t0" '{ gsub(/[()]/, "", $8); printf "%.1f\n", ($8 - t0) * 1000 }' >>"$work/first-exec"
+  wid=$(xdotool search --sync --onlyvisible --name Orbelune | head -n 1)
+  xdotool key --window "$wid" g 2>/dev/null
+  skip=$(grep -c "images/s" "$log" || true)
+  sleep "$secs"
+  kill "$prog_pid"; wait "$prog_pid" 2>/dev/null || true; prog_pid=""
+  # Per-second lines after "g", the first of them dropped (partly paused).
+  grep "images/s" "$log" | tail -n +"$((skip + 2))" | awk '{ print $2 >> "'"$work/fps"'"; print $4 >> "'"$work/bps"'" }'
+done
+
+median() { sort -g "$1" | awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+echo "frame bench: 15 bodies, trails and swept areas, 1024x768, software GL ($(nproc) cores), $runs runs x ${secs} s"
+echo "  frames per second   median $(median "$work/fps")  (over $(wc -l <"$work/fps") one-second windows)"
+echo "  batches per second  median $(median "$work/bps")"
+echo "  first frame         median $(median "$work/first-in") ms after start-up, $(median "$work/first-exec") ms after exec"
