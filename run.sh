@@ -30,15 +30,8 @@ finish() {
 }
 trap finish EXIT
 
-# Xvfb chooses a free display number and writes it on descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 +extension GLX -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb n'a pas demarre :" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")" LIBGL_ALWAYS_SOFTWARE=1
+source scripts/xvfb.sh
+orbelune_xvfb 1024x768 "$work"
 
 "$exe" "$@" &
 prog_pid=$!

@@ -44,10 +44,8 @@ cp -r "$build/base" "$work/base"
   done
 } >"$work/base/donnees.txt"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 +extension GLX -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")" LIBGL_ALWAYS_SOFTWARE=1
+source "$top/scripts/xvfb.sh"
+orbelune_xvfb 1024x768 "$work"
 
 : >"$work/first-in" ; : >"$work/first-exec" ; : >"$work/fps" ; : >"$work/bps"
 for run in $(seq "$runs"); do
