@@ -6,6 +6,7 @@ files of its own and compares screenshot regions with tolerances.
 import math
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -165,6 +166,26 @@ def corner_texel(path, filtering):
     return tuple(sum(p[c] for p in pts) / 4.0 for c in range(3))
 
 
+# Stand-in for glGenTextures: takes SKIP_NAMES names first, so that the
+# program's own request gets names other than 1, 2, 3.
+NAMES_SHIM = r"""
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <GL/gl.h>
+void glGenTextures(GLsizei n, GLuint *names) {
+    void (*real)(GLsizei, GLuint *) = (void (*)(GLsizei, GLuint *))dlsym(RTLD_NEXT, "glGenTextures");
+    const char *s = getenv("SKIP_NAMES");
+    int skip = s ? atoi(s) : 0;
+    GLuint taken[16];
+    if (skip > 0 && skip <= 16) real(skip, taken);
+    fprintf(stderr, "names taken: %d\n", skip);
+    real(n, names);
+}
+"""
+
+
 def ratios(c):
     return c[0] / c[1], c[2] / c[1]
 
@@ -177,9 +198,9 @@ class Textures(unittest.TestCase):
 
     PLACES = [(0, 0), (-12, 8), (12, 8), (-12, -8), (12, -8)]
 
-    def shot(self, data_dir):
+    def shot(self, data_dir, env=None):
         data = scenario([(8.0, x, y, 0.0, 0.0) for x, y in self.PLACES], count=-len(self.PLACES))
-        with xharness.Session(OPT.exe, data_dir, donnees=data) as s:
+        with xharness.Session(OPT.exe, data_dir, donnees=data, env=env) as s:
             s.wait_window()
             time.sleep(1.0)
             img = s.shot()
@@ -202,6 +223,34 @@ class Textures(unittest.TestCase):
             with self.subTest(body=i):
                 self.assertAlmostEqual(got[0], want[0], delta=0.01)
                 self.assertAlmostEqual(got[1], want[1], delta=0.01)
+
+    def test_other_generated_names_keep_the_same_pictures(self):
+        # A preloaded stand-in takes names before the program asks for its
+        # three, so the GL hands out 2, 3, 4 or 4, 5, 6 instead of 1, 2, 3.
+        # Body 5 binds the number 4, which is then a loaded object: it must
+        # still show no texture.
+        tex = os.path.join(OPT.data, "TEXTURES", "texture%d.sgi")
+        if not all(os.path.exists(tex % k) for k in (1, 2, 3)):
+            self.skipTest("texture images not in the data directory")
+        tmp = tempfile.mkdtemp(prefix="orbelune-names-")
+        try:
+            shim = os.path.join(tmp, "names.so")
+            src = os.path.join(tmp, "names.c")
+            with open(src, "w") as f:
+                f.write(NAMES_SHIM)
+            subprocess.run(["cc", "-shared", "-fPIC", "-o", shim, src, "-ldl"], check=True)
+            grey = (1.0, 1.0)
+            expected = [grey, ratios(corner_texel(tex % 2, "nearest")), ratios(corner_texel(tex % 3, "linear")),
+                        ratios(corner_texel(tex % 3, "linear")), grey]
+            for skip in (1, 3):
+                with self.subTest(first_name=skip + 1):
+                    img, err = self.shot(OPT.data, env={"LD_PRELOAD": shim, "SKIP_NAMES": str(skip)})
+                    self.assertIn("names taken: %d\n" % skip, err, "the stand-in was used")
+                    for i, (got, want) in enumerate(zip(self.body_ratios(img), expected), start=1):
+                        self.assertAlmostEqual(got[0], want[0], delta=0.01, msg="body %d" % i)
+                        self.assertAlmostEqual(got[1], want[1], delta=0.01, msg="body %d" % i)
+        finally:
+            shutil.rmtree(tmp, ignore_errors=True)
 
     def test_missing_images_leave_lit_colour_and_the_program_runs(self):
         tmp = tempfile.mkdtemp(prefix="orbelune-notex-")
