@@ -186,8 +186,64 @@ void glGenTextures(GLsizei n, GLuint *names) {
 """
 
 
+def build_shim(tmp, code):
+    """Compiles a preloadable stand-in; returns its path."""
+    src = os.path.join(tmp, "shim.c")
+    lib = os.path.join(tmp, "shim.so")
+    with open(src, "w") as f:
+        f.write(code)
+    subprocess.run(["cc", "-shared", "-fPIC", "-o", lib, src, "-ldl"], check=True)
+    return lib
+
+
 def ratios(c):
     return c[0] / c[1], c[2] / c[1]
+
+
+# Stand-in for glutReshapeFunc and gluPerspective: the reshape callback is
+# called once with a zero height as soon as it is registered (no X server
+# delivers such a size), and every projection's aspect is logged.
+RESHAPE_SHIM = r"""
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <GL/gl.h>
+void glutReshapeFunc(void (*cb)(int, int)) {
+    void (*real)(void (*)(int, int)) = (void (*)(void (*)(int, int)))dlsym(RTLD_NEXT, "glutReshapeFunc");
+    real(cb);
+    fprintf(stderr, "reshape 1024 0\n");
+    cb(1024, 0);
+}
+void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zn, GLdouble zf) {
+    void (*real)(GLdouble, GLdouble, GLdouble, GLdouble) =
+        (void (*)(GLdouble, GLdouble, GLdouble, GLdouble))dlsym(RTLD_NEXT, "gluPerspective");
+    fprintf(stderr, "aspect %g\n", aspect);
+    real(fovy, aspect, zn, zf);
+}
+"""
+
+
+class Projection(unittest.TestCase):
+    def test_zero_height_gives_a_finite_aspect_and_the_program_goes_on(self):
+        tmp = tempfile.mkdtemp(prefix="orbelune-reshape-")
+        try:
+            shim = build_shim(tmp, RESHAPE_SHIM)
+            data = scenario([(8.0, 0.0, 0.0, 0.0, 0.0), (1.0, 12.0, 0.0, 0.0, 0.0)])
+            with xharness.Session(OPT.exe, OPT.data, donnees=data, env={"LD_PRELOAD": shim}) as s:
+                s.wait_window()
+                time.sleep(1.0)
+                img = s.shot()
+                self.assertIsNone(s.proc.poll())
+                err = s.stderr()
+        finally:
+            shutil.rmtree(tmp, ignore_errors=True)
+        aspects = [line.split()[1] for line in err.splitlines() if line.startswith("aspect ")]
+        # InitGL's 4/3, the forced zero height (as if 1 pixel high), then the
+        # window's own reshape to 1024 x 768.
+        self.assertIn("reshape 1024 0", err)
+        self.assertEqual(aspects[:3], ["1.33333", "1024", "1.33333"], err)
+        cx, cy = pixel_of(12, 0)
+        self.assertGreater(level(img.getpixel((int(cx), int(cy)))), 60, "frames drawn after it")
 
 
 class Textures(unittest.TestCase):
@@ -234,11 +290,7 @@ class Textures(unittest.TestCase):
             self.skipTest("texture images not in the data directory")
         tmp = tempfile.mkdtemp(prefix="orbelune-names-")
         try:
-            shim = os.path.join(tmp, "names.so")
-            src = os.path.join(tmp, "names.c")
-            with open(src, "w") as f:
-                f.write(NAMES_SHIM)
-            subprocess.run(["cc", "-shared", "-fPIC", "-o", shim, src, "-ldl"], check=True)
+            shim = build_shim(tmp, NAMES_SHIM)
             grey = (1.0, 1.0)
             expected = [grey, ratios(corner_texel(tex % 2, "nearest")), ratios(corner_texel(tex % 3, "linear")),
                         ratios(corner_texel(tex % 3, "linear")), grey]
