@@ -134,6 +134,40 @@ class Launcher(unittest.TestCase):
                 shown, console = start(cmd, cwd, env)
                 self.expect_installed_base(console, shown)
 
+    def test_installation_the_user_cannot_write_goes_through_a_user_copy(self):
+        # As root: run the launcher as "nobody", for whom the installation is
+        # read-only.  Otherwise: take the write permission away for a while.
+        prefix = os.path.join(TMP, "ro")
+        install(prefix)
+        share = os.path.join(prefix, "share", "orbelune")
+        home = tempfile.mkdtemp(dir=TMP)
+        launcher = [os.path.join(prefix, "bin", "orbelune")]
+        if os.getuid() == 0:
+            if not shutil.which("setpriv"):
+                self.skipTest("setpriv is needed to run as another user")
+            os.chmod(TMP, 0o755)
+            os.chown(home, 65534, 65534)
+            launcher = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + launcher
+        else:
+            os.chmod(share, 0o555)
+        try:
+            user = os.path.join(home, ".local", "share", "orbelune")
+            shown, console = start(launcher, "/", {"HOME": home})
+            self.assertTrue(shown, console)
+            self.assertEqual(base_line(console), "nous sommes ici -> %s/ " % user)
+            self.assertIn(" corps \n", console)
+            self.assertEqual(os.readlink(os.path.join(user, "simulgrav")), os.path.join(share, "simulgrav"))
+            for name in os.listdir(OPT.data):
+                self.assertTrue(os.path.exists(os.path.join(user, name)), name)
+            # The user's data file is kept from one start to the next.
+            with open(os.path.join(user, "donnees.txt"), "w") as f:
+                f.write("nb=1\nm=3\nx=1 y=2 z=0\nu=0 v=0 w=0\n")
+            shown, console = start(launcher, "/", {"HOME": home})
+            self.assertTrue(shown, console)
+            self.assertIn("1 m=3.000000 x= 1.000000 y=2.000000", console)
+        finally:
+            os.chmod(share, 0o755)
+
     def test_prefix_too_long_for_the_base_buffer(self):
         # The launcher then starts the program from inside its directory as
         # ./simulgrav, and the data is still found.
