@@ -94,7 +94,7 @@ class Bodies(unittest.TestCase):
 
         self.assertEqual(pixel_of(0, 0), (W / 2, H / 2))
         x12, _ = pixel_of(12, 0)
-        self.assertAlmostEqual(x12 - W / 2, 160, delta=1.0)  # the projection the brief quotes
+        self.assertAlmostEqual(x12 - W / 2, 160, delta=1.0)  # about 160 pixels right of the centre
 
         for i, (m, x, y) in enumerate(self.BODIES, start=1):
             cx, cy = pixel_of(x, y)
