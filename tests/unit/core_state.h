@@ -10,6 +10,7 @@
 #define ORBELUNE_TEST_CORE_STATE_H
 
 #include "arrays.h"
+#include "noms.h"
 #include "orbelune.h"
 #include "simulation.h"
 

@@ -5,6 +5,7 @@
 // blocks, and a release that hands back the wrong address is reported, so
 // these tests also prove that the displaced pointers land where they should.
 #include "arrays.h"
+#include "noms.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,8 @@ TEST_P(DmatrixRanges, AcceptsEveryIndexOfItsRanges) {
 
 INSTANTIATE_TEST_SUITE_P(Ranges, DmatrixRanges,
                          ::testing::Values(Bornes{1, 3, 1, 3}, Bornes{0, 0, 0, 0}, Bornes{-4, -2, 7, 9},
-                                           Bornes{5, 5, -3, 40}, Bornes{1000000, 1000002, 2000000, 2000001}));
+                                           Bornes{5, 5, -3, 40}, Bornes{1000000, 1000002, 2000000, 2000001}),
+    [](const ::testing::TestParamInfo<Bornes> &i) { return nom_de_cas("rows " + std::to_string(i.param.nrl) + " " + std::to_string(i.param.nrh), i.index); });
 
 TEST(Vectors, EveryTypeIndexesItsRange) {
     float *v = vector(-3, 4);
@@ -145,11 +147,16 @@ TEST(Tensor, F3tensorIsContiguousInAllThreeIndices) {
 // ---- the fatal report ---------------------------------------------------
 
 // The whole standard error of the dying process, as an anchored regular
-// expression with every character taken literally.
+// expression with every character taken literally.  AddressSanitizer may
+// first say on a line of its own that it refused the allocation.
 std::string rapport(const char *message) {
     std::string texte = "Numerical Recipes run-time error...\n" + std::string(message) +
                         "\n...now exiting to system...\n";
+#ifdef ORBELUNE_ASAN
+    std::string motif = "^(==[0-9]+==WARNING: AddressSanitizer failed to allocate [^\n]*\n)?";
+#else
     std::string motif = "^";
+#endif
     for (char c : texte) {
         if (std::strchr(".[]()*+?{}|^$\\", c)) motif += '\\';
         motif += c;
@@ -192,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
         Echec{"dvector", [] { dvector(1, ENORME); }, "allocation failure in dvector()"},
         Echec{"dvector, empty range", [] { dvector(5, 4); }, "allocation failure in dvector()"},
         Echec{"f3tensor elements", [] { f3tensor(1, 2, 1, 2, 1, ENORME); }, "allocation failure 3 in f3tensor()"},
-        Echec{"f3tensor columns", [] { f3tensor(1, 2, 1, ENORME, 1, 1); }, "allocation failure 2 in f3tensor()"}));
+        Echec{"f3tensor columns", [] { f3tensor(1, 2, 1, ENORME, 1, 1); }, "allocation failure 2 in f3tensor()"}),
+    [](const ::testing::TestParamInfo<Echec> &i) { return nom_de_cas(i.param.cas, i.index); });
 
 // A modest request refused because memory really runs out: the address
 // space of the dying child is lowered so that the small pointer block still

@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                           "13 m=13.000000 x= 13.000000 y=-13.000000 xp=0.500000 yp=0.250000\n"
                           "14 m=14.000000 x= 14.000000 y=-14.000000 xp=0.500000 yp=0.250000\n"
                           "15 m=15.000000 x= 15.000000 y=-15.000000 xp=0.500000 yp=0.250000\n"
-                          "dt=0.001000\n"}));
+                          "dt=0.001000\n"}),
+    [](const ::testing::TestParamInfo<Echo> &i) { return nom_de_cas(i.param.fichier, i.index); });
 
 TEST_F(Loader, DtLineShowsTheCurrentTimeStepAndLoadKeepsIt) {
     dt = 0.002;
@@ -144,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Counts, LoaderCount,
                                            Compte{"15", 15, 15, 15, false, false, "15 corps "},
                                            Compte{"20", 20, 15, 15, false, true, "20 corps "},
                                            Compte{"-20", 20, 15, 1, true, true, "20 corps "},
-                                           Compte{"99999999999", 16, 15, 15, false, true, "2147483647 corps "}));
+                                           Compte{"99999999999", 16, 15, 15, false, true, "2147483647 corps "}),
+    [](const ::testing::TestParamInfo<Compte> &i) { return nom_de_cas(std::string("count ") + i.param.ecrit, i.index); });
 
 TEST_F(Loader, ZeroCountChangesNeitherBodiesNorTrails) {
     charge_capture(DONNEES + "deux_corps.txt");

@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         Acceleration{"coincident", 3, 3, 0.0, {0, 4, 5, 0}, {0, 7, 7, 7}, {0, 3, 1, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 1},
         Acceleration{"coincident, massless", 2, 3, 0.0, {0, 0, 0, 0}, {0, 3, 3, 3}, {0, 3, 3, 3}, {0, 0, 1, 0}, {0, 0, 0, 0}, 0, 0},
         // body 2 at rest: the thrust term is exactly 0
-        Acceleration{"body 2 at rest", 2, 2, 0.5, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, -1, 0}));
+        Acceleration{"body 2 at rest", 2, 2, 0.5, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, -1, 0}),
+    [](const ::testing::TestParamInfo<Acceleration> &i) { return nom_de_cas(i.param.cas, i.index); });
 
 TEST(ForcesGrouping, PairTermFollowsTheWrittenGrouping) {
     // Mass over r2, negated, times dx, over r: an irregular configuration so
@@ -190,7 +191,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Absorption{"9.97 from mass 1000", 1000, 9.97, 0, true},
                       Absorption{"on body 1", 1000, 0, 0, true},
                       Absorption{"mass 0: radius 0", 0, 0, 0, false},
-                      Absorption{"negative mass: no radius", -8, 0.1, 0, false}));
+                      Absorption{"negative mass: no radius", -8, 0.1, 0, false}),
+    [](const ::testing::TestParamInfo<Absorption> &i) { return nom_de_cas(i.param.cas, i.index); });
 
 TEST_F(Simulation, AbsorptionRunsAtTheBatchEndForBodiesTwoOnward) {
     corps(1, 1000, 0, 0, 0, 0);

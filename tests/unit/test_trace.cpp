@@ -156,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                               5,
                               1,
                               0.001,
-                              {{2, 0.5}, {4, -0.5}}}));
+                              {{2, 0.5}, {4, -0.5}}}),
+    [](const ::testing::TestParamInfo<Options> &i) { return nom_de_cas(i.param.cas, i.index); });
 
 TEST_F(Trace, ThrustActsOnItsBatchOnly) {
     const std::string f = ecrit("nb=2\n" + enregistrements(0, 0, 0, 0, 0, 0, 0) +
@@ -204,6 +205,11 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--dt", "nan", "@F"}, std::vector<std::string>{"--thrust", "2:*", "@F"},
                       std::vector<std::string>{"--thrust", "0:+", "@F"}, std::vector<std::string>{"--thrust", "+", "@F"},
                       std::vector<std::string>{"--frob", "@F"}, std::vector<std::string>{"@F", "@F"},
-                      std::vector<std::string>{"@A"}, std::vector<std::string>{"@D"}));
+                      std::vector<std::string>{"@A"}, std::vector<std::string>{"@D"}),
+    [](const ::testing::TestParamInfo<std::vector<std::string>> &i) {
+        std::string cas = "args";
+        for (const std::string &a : i.param) cas += " " + a;
+        return nom_de_cas(cas, i.index);
+    });
 
 } // namespace
