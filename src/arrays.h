@@ -15,7 +15,11 @@
 // size cannot be represented) it calls nrerror with its message, which prints
 // three lines on standard error and ends the process with status 1.
 // Release: each free_* takes the object and the allocator's bounds; only the
-// first indices are needed to find the blocks again.
+// first indices are needed to find the blocks again.  submatrix and
+// convert_matrix own only their pointer block: free_submatrix takes the
+// submatrix's own bounds (its new first row), not those of the matrix it
+// views, and neither release touches the elements.
+// An empty range (last below first) is refused like memory running out.
 #ifndef ORBELUNE_ARRAYS_H
 #define ORBELUNE_ARRAYS_H
 

@@ -24,7 +24,9 @@ enum {
 };
 
 // Loads ici + "donnees.txt"; echoes the scenario on standard output.  A file
-// that cannot be opened leaves every piece of state as it was.  Returns 0.
+// that cannot be opened or read (a directory, say) leaves every piece of
+// state as it was, thrust included, and one French line on standard error
+// names its path.  Returns 0.
 int init();
 // The same, from a path of the caller's (the trace tool reads any file).
 int charge(const char *chemin);
