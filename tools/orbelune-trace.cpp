@@ -183,6 +183,9 @@ int main(int argc, char **argv) {
     if (std::fgetc(probe) == EOF && std::ferror(probe)) refuse(std::string("cannot read ") + file + ": " + std::strerror(errno));
     std::fclose(probe);
 
+    // The loader keeps dt, so setting it first gives the same run and an echo
+    // that shows the step actually used.
+    dt = pas;
     // The loader echoes on standard output; here that belongs on standard error.
     std::fflush(stdout);
     int saved = dup(1);
@@ -192,7 +195,6 @@ int main(int argc, char **argv) {
     dup2(saved, 1);
     close(saved);
 
-    dt = pas;
     std::printf("batch,t,body,m,x,y,xp,yp\n");
     rows(0);
     Tours tours;
