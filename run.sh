@@ -21,16 +21,9 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 echo "pas d'affichage (DISPLAY est vide) : le simulateur tourne sur un Xvfb prive, 'g' est presse, capture dans quelques secondes"
-work=$(mktemp -d)
-xvfb_pid="" prog_pid=""
-finish() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap finish EXIT
+source "$top/scripts/xvfb.sh"
+orbelune_workdir
 
-source scripts/xvfb.sh
 orbelune_xvfb 1024x768 "$work"
 
 "$exe" "$@" &

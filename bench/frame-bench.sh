@@ -23,14 +23,8 @@ cmake -S "$top" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBE
   -DORBELUNE_BENCH=OFF >/dev/null
 cmake --build "$build" -j 2 --target simulgrav >/dev/null
 
-work=$(mktemp -d)
-xvfb_pid="" prog_pid=""
-finish() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap finish EXIT
+source "$top/scripts/xvfb.sh"
+orbelune_workdir
 
 # A base directory of its own: the built program, the data, and a scenario
 # of 15 bodies, body 1 heavy at the centre, 14 on circular orbits.
@@ -44,7 +38,6 @@ cp -r "$build/base" "$work/base"
   done
 } >"$work/base/donnees.txt"
 
-source "$top/scripts/xvfb.sh"
 orbelune_xvfb 1024x768 "$work"
 
 : >"$work/first-in" ; : >"$work/first-exec" ; : >"$work/fps" ; : >"$work/bps"

@@ -4,10 +4,16 @@
 Three 256 x 256 RGB pictures meant to read well on a small sphere seen on a
 projector, so large shapes and strong contrast:
   texture1.sgi  a banded gas giant with a large oval storm;
-  texture2.sgi  a rocky, cratered red planet with pale polar caps;
-  texture3.sgi  a cloudy ocean planet with continents and polar ice.
+  texture2.sgi  a rocky, cratered red planet with rust-red polar plains;
+  texture3.sgi  a cloudy ocean planet with continents and light-blue polar seas.
 The sphere wraps the picture around its axis, so every picture joins up
 seamlessly from its right edge to its left edge; the rows run from pole to pole.
+
+The program's spheres carry no texture coordinates of their own, so a sphere
+takes the colour of the picture's corner texel (s, t) = (0, 0), and so do the
+trails and swept areas (bound to texture 3).  The polar rows therefore hold
+each planet's signature colour, bright enough to read on black: rust red for
+the rocky planet, light blue for the ocean planet.
 
 The pixels are computed here (plain Python, fixed seeds, so the same files come
 out every time) and handed as a PPM to ImageMagick, which writes the SGI files
@@ -120,7 +126,7 @@ def rocky(u, v, n, craters):
             colour = mix(colour, (230, 180, 135), 0.35 * (1.0 - (r - 1.0) / 0.4))
     polar = min(v, 1.0 - v) + 0.04 * (n["rock"].at(u, 0.5) - 0.5)
     if polar < 0.07:
-        colour = mix(colour, (245, 240, 235), (0.07 - polar) / 0.025)
+        colour = mix(colour, (225, 105, 55), (0.07 - polar) / 0.025)
     return colour
 
 
@@ -132,11 +138,12 @@ def cloudy(u, v, n):
         colour = ramp([(0.52, (70, 130, 55)), (0.62, (120, 140, 60)), (0.72, (150, 115, 70))], land)
     polar = min(v, 1.0 - v)
     if polar < 0.09:
-        colour = mix(colour, (240, 245, 250), (0.09 - polar) / 0.03)
+        colour = mix(colour, (120, 190, 255), (0.09 - polar) / 0.03)
     # Clouds in patches, a little dragged by the winds.
     drift = n["cloudwarp"].at(u, v) - 0.5
     c = n["cloud"].at((u + 0.12 * drift) % 1.0, v + 0.05 * drift)
     cover = min(max((c - 0.55) / 0.15, 0.0), 1.0)
+    cover *= min(polar / 0.09, 1.0)  # no cloud over the polar seas
     return mix(colour, (250, 250, 252), 0.9 * cover)
 
 

@@ -1,4 +1,7 @@
 # xvfb.sh — sourced by run.sh and bench/frame-bench.sh.
+#   orbelune_workdir
+# makes a scratch directory $work and, at exit, stops the program
+# ($prog_pid) and the Xvfb ($xvfb_pid) if they still run and removes $work.
 #   orbelune_xvfb WxH DIR
 # starts a private Xvfb of that screen size with GLX on, on a display number
 # that Xvfb picks itself (written into DIR/display), exports DISPLAY and
@@ -17,4 +20,15 @@ orbelune_xvfb() {
     return 1
   fi
   export DISPLAY=":$(head -n 1 "$2/display")" LIBGL_ALWAYS_SOFTWARE=1
+}
+
+orbelune_workdir() {
+  work=$(mktemp -d)
+  xvfb_pid="" prog_pid=""
+  trap orbelune_finish EXIT
+}
+orbelune_finish() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
 }
