@@ -47,6 +47,8 @@ TEST(Dmatrix, TrailShapeIsOneContiguousBlockOfRows) {
 struct Bornes {
     long nrl, nrh, ncl, nch;
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Bornes &c, std::ostream *os) { *os << c.nrl << ".." << c.nrh << " x " << c.ncl << ".." << c.nch; }
 
 class DmatrixRanges : public ::testing::TestWithParam<Bornes> {};
 
@@ -177,6 +179,8 @@ struct Echec {
     void (*appel)();
     const char *message;
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Echec &c, std::ostream *os) { *os << c.cas; }
 
 class AllocationDeathTest : public ::testing::TestWithParam<Echec> {};
 

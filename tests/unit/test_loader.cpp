@@ -45,6 +45,8 @@ struct Echo {
     const char *fichier;
     const char *suite; // everything after the path line
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Echo &c, std::ostream *os) { *os << c.fichier; }
 
 class LoaderEcho : public CoreTest, public ::testing::WithParamInterface<Echo> {};
 
@@ -105,6 +107,8 @@ struct Compte {
     bool massif, trop;  // "un seul corps massif" / "TROP DE PLANETES"
     const char *ligne;  // the "%d corps " line
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Compte &c, std::ostream *os) { *os << c.ecrit; }
 
 class LoaderCount : public CoreTest, public ::testing::WithParamInterface<Compte> {};
 

@@ -18,6 +18,8 @@ struct Acceleration {
     double m[4], x[4], y[4], vx[4], vy[4]; // slots 0..3, slot 0 unused
     double fx, fy;
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Acceleration &c, std::ostream *os) { *os << c.cas; }
 
 class Forces : public ::testing::TestWithParam<Acceleration> {};
 
@@ -155,6 +157,8 @@ struct Absorption {
     double m1, x, y;
     bool absorbe;
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Absorption &c, std::ostream *os) { *os << c.cas; }
 
 class Absorb : public CoreTest, public ::testing::WithParamInterface<Absorption> {};
 

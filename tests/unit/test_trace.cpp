@@ -122,6 +122,8 @@ struct Options {
     double pas;
     std::vector<std::pair<long, double>> poussees;
 };
+// What ctest lists after the case name: its description, not its bytes.
+void PrintTo(const Options &c, std::ostream *os) { *os << c.cas; }
 
 class TraceOptions : public Trace, public ::testing::WithParamInterface<Options> {};
 
