@@ -265,10 +265,11 @@ def design(tr):
     pl = circle(20, 90, mu=10.0 + planet_m)
     files["donneesEdoub.txt"] = text(3, recentre(stars + [(planet_m,) + pl]))
 
-    # 15. syst. triple: Sun, Earth and Moon
-    sun_m, earth_m, moon_m = 8.0, 1.5, 0.1
+    # 15. syst. triple: three massive bodies, a star with a planet and its
+    # heavy moon, each pulling visibly on the others
+    sun_m, earth_m, moon_m = 8.0, 3.0, 1.0
     earth = circle(20, 0, mu=sun_m + earth_m + moon_m)
-    moon_rel = circle(2.6, 90, mu=earth_m + moon_m)
+    moon_rel = circle(3.5, 90, mu=earth_m + moon_m)
     # the Earth-Moon pair: its centre of mass on the circle, the two around it
     fe = moon_m / (earth_m + moon_m)
     fm = earth_m / (earth_m + moon_m)

@@ -632,6 +632,9 @@ TEST(Scenario, SecondDoubleSystemIsStableWithItsPlanet) {
 TEST(Scenario, TripleSystemStaysBound) {
     Trace tr = trace("DONNEES/donneesTL.txt", RUN, 4);
     ASSERT_EQ(tr.nb(), 3);
+    // Three massive bodies: each one pulls visibly on the others, none is a
+    // mere test particle.
+    for (int i = 2; i <= 3; i++) EXPECT_GE(tr.etats[0][i].m, tr.etats[0][1].m / 8) << "body " << i;
     EXPECT_LT(energie_totale(tr.etats[0]), 0);
     chacun_lie(tr.etats[0], "at the start");
     chacun_lie(tr.etats.back(), "after the run");
