@@ -197,13 +197,13 @@ int main(int argc, char **argv) {
 
     std::printf("batch,t,body,m,x,y,xp,yp\n");
     rows(0);
-    Tours tours;
-    tours_depart(tours);
+    Tours tours; // followed only for --elements
+    if (avec_elements) tours_depart(tours);
     for (long b = 1; b <= batches; b++) {
         auto p = poussees.find(b);
         if (p != poussees.end()) px = p->second;
         nextD();
-        tours_suite(tours, static_cast<double>(b) * (NSTEPS * pas), NSTEPS * pas);
+        if (avec_elements) tours_suite(tours, static_cast<double>(b) * (NSTEPS * pas), NSTEPS * pas);
         if (b % every == 0) rows(b);
     }
     if (avec_elements) elements(tours);
