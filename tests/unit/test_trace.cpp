@@ -2,51 +2,15 @@
 // CSV, the round trip of its figures against the core run in this process,
 // its options, and its refusals.
 #include "core_state.h"
+#include "outil.h"
 
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-struct Sortie {
-    int statut;
-    std::string out, err;
-};
-
-std::string lis(const std::string &chemin) {
-    std::ifstream f(chemin);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 class Trace : public CoreTest {
 protected:
-    // Runs the tool with these arguments; standard output and error go to
-    // files in the test's directory.
-    Sortie lance(const std::vector<std::string> &args) {
-        const std::string out = dir + "/stdout", err = dir + "/stderr";
-        pid_t pid = fork();
-        if (pid == 0) {
-            int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (o < 0 || e < 0) _exit(127);
-            dup2(o, 1);
-            dup2(e, 2);
-            std::vector<char *> argv{const_cast<char *>(ORBELUNE_TRACE)};
-            for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(ORBELUNE_TRACE, argv.data());
-            _exit(127);
-        }
-        int statut = 0;
-        waitpid(pid, &statut, 0);
-        return {WIFEXITED(statut) ? WEXITSTATUS(statut) : -1, lis(out), lis(err)};
-    }
+    Sortie lance(const std::vector<std::string> &args) { return lance_outil(dir, args); }
 
     // The core run in this process, printed as the tool prints it.
     static std::string rangees(long batch) {
@@ -185,11 +149,14 @@ class TraceRefus : public Trace, public ::testing::WithParamInterface<std::vecto
 TEST_P(TraceRefus, OneLineOnStderrStatusTwoEmptyStdout) {
     const std::string f = ecrit("nb=1\n" + enregistrements(1, 2, 3, 4, 5, 6, 7));
     mkdir((dir + "/dossier").c_str(), 0700);
+    const std::string figure = dir + "/f.svg";
     std::vector<std::string> args;
     for (std::string a : GetParam()) {
         if (a == "@F") a = f;
         if (a == "@D") a = dir + "/dossier";
         if (a == "@A") a = dir + "/absent.txt";
+        if (a == "@S") a = figure;
+        if (a == "@N") a = dir + "/absent/f.svg";
         args.push_back(a);
     }
     Sortie s = lance(args);
@@ -197,6 +164,8 @@ TEST_P(TraceRefus, OneLineOnStderrStatusTwoEmptyStdout) {
     EXPECT_EQ(s.out, "");
     ASSERT_FALSE(s.err.empty());
     EXPECT_EQ(s.err.find('\n'), s.err.size() - 1) << s.err;
+    // Refused before the run: no figure was begun.
+    EXPECT_NE(access(figure.c_str(), F_OK), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -207,11 +176,46 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--dt", "nan", "@F"}, std::vector<std::string>{"--thrust", "2:*", "@F"},
                       std::vector<std::string>{"--thrust", "0:+", "@F"}, std::vector<std::string>{"--thrust", "+", "@F"},
                       std::vector<std::string>{"--frob", "@F"}, std::vector<std::string>{"@F", "@F"},
-                      std::vector<std::string>{"@A"}, std::vector<std::string>{"@D"}),
+                      std::vector<std::string>{"@A"}, std::vector<std::string>{"@D"},
+                      std::vector<std::string>{"--print", "@F"}, std::vector<std::string>{"--areas", "5", "@F"},
+                      std::vector<std::string>{"--view", "0,1,0,1", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--areas", "0", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--batches", "2000", "--areas", "9", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--batches", "1000001", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--view", "0,1,0", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--view", "0,1,0,1,", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--view", "1,0,0,1", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--view", "0,1,0,inf", "@F"},
+                      std::vector<std::string>{"--svg", "@S", "--view", "0,100,0,1", "@F"},
+                      std::vector<std::string>{"--svg", "", "@F"}, std::vector<std::string>{"--svg", "@N", "@F"},
+                      std::vector<std::string>{"--svg"}),
     [](const ::testing::TestParamInfo<std::vector<std::string>> &i) {
         std::string cas = "args";
         for (const std::string &a : i.param) cas += " " + a;
         return nom_de_cas(cas, i.index);
     });
+
+// --help and --version answer on standard output with status 0, whatever
+// else is on the line.
+TEST_F(Trace, HelpAndVersionGoToStandardOutput) {
+    const std::string f = ecrit("nb=1\n" + enregistrements(1, 2, 3, 4, 5, 6, 7));
+    struct Cas {
+        std::vector<std::string> args;
+        std::string debut;
+    };
+    const std::string usage = "usage: orbelune-trace [--batches N]";
+    for (const Cas &c : {Cas{{"--help"}, usage}, Cas{{"-h", f}, usage}, Cas{{"--batches", "3", "--help", f}, usage},
+                         Cas{{"--version"}, std::string("orbelune-trace ") + ORBELUNE_VERSION + "\n"}}) {
+        Sortie s = lance(c.args);
+        EXPECT_EQ(s.statut, 0) << c.args[0];
+        EXPECT_EQ(s.err, "") << c.args[0];
+        EXPECT_EQ(s.out.compare(0, c.debut.size(), c.debut), 0) << s.out;
+        EXPECT_EQ(s.out.find('\n'), s.out.size() - 1) << s.out;
+    }
+    // The usage names every option.
+    Sortie s = lance({"--help"});
+    for (const char *o : {"--every", "--dt", "--thrust", "--elements", "--svg", "--print", "--areas", "--view"})
+        EXPECT_NE(s.out.find(o), std::string::npos) << o;
+}
 
 } // namespace
