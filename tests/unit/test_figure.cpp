@@ -391,9 +391,8 @@ TEST_F(Figure, LongRunOfFifteenBodiesGivesASmallFigureQuickly) {
                 static_cast<long>(st.st_size));
     EXPECT_LT(st.st_size, 1000000);
     EXPECT_EQ(balises(lis(svg()), "trajet").size(), 15u);
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "no timing under the sanitizers";
-#else
+#if !defined(__SANITIZE_ADDRESS__)
+    // Instrumented code is several times slower: the cost is measured on the plain build.
     EXPECT_LT(avec.cpu - sans.cpu, 1.0);
 #endif
 }
