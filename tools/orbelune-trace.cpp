@@ -40,9 +40,11 @@
 // memory, so --svg takes at most 1000000 batches.  OUT is opened before the
 // run, so a figure that cannot be written is refused at once.
 //
-// Bad usage or an unreadable file: one line on standard error, status 2.  A
-// figure that cannot be written in full: one line, status 1, and no file
-// (OUT is removed when it is a regular file).
+// --help prints the usage and --version the version on standard output,
+// status 0.  Bad usage, an unreadable file, or OUT naming FILE itself: one
+// line on standard error, status 2.  A figure that cannot be written in
+// full: one line, status 1, and no file (OUT is removed when it is a
+// regular file).
 #include "figure_svg.h"
 #include "orbelune.h"
 #include "simulation.h"
@@ -296,6 +298,11 @@ int main(int argc, char **argv) {
     // A directory opens but does not read.
     if (std::fgetc(probe) == EOF && std::ferror(probe)) refuse(std::string("cannot read ") + file + ": " + std::strerror(errno));
     std::fclose(probe);
+    // Opening OUT empties it: it must not be the scenario about to be read.
+    struct stat scenario, cible;
+    if (svg && stat(svg, &cible) == 0 && stat(file, &scenario) == 0 && scenario.st_dev == cible.st_dev &&
+        scenario.st_ino == cible.st_ino)
+        refuse(std::string("--svg ") + svg + " is FILE itself");
     std::FILE *sortie = nullptr;
     if (svg && !(sortie = std::fopen(svg, "w"))) refuse(std::string("cannot write ") + svg + ": " + std::strerror(errno));
 

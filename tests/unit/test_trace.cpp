@@ -164,8 +164,9 @@ TEST_P(TraceRefus, OneLineOnStderrStatusTwoEmptyStdout) {
     EXPECT_EQ(s.out, "");
     ASSERT_FALSE(s.err.empty());
     EXPECT_EQ(s.err.find('\n'), s.err.size() - 1) << s.err;
-    // Refused before the run: no figure was begun.
+    // Refused before the run: no figure was begun, the scenario is intact.
     EXPECT_NE(access(figure.c_str(), F_OK), 0);
+    EXPECT_EQ(lis(f), "nb=1\n" + enregistrements(1, 2, 3, 4, 5, 6, 7));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -188,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--svg", "@S", "--view", "0,1,0,inf", "@F"},
                       std::vector<std::string>{"--svg", "@S", "--view", "0,100,0,1", "@F"},
                       std::vector<std::string>{"--svg", "", "@F"}, std::vector<std::string>{"--svg", "@N", "@F"},
-                      std::vector<std::string>{"--svg"}),
+                      std::vector<std::string>{"--svg"}, std::vector<std::string>{"--svg", "@F", "@F"}),
     [](const ::testing::TestParamInfo<std::vector<std::string>> &i) {
         std::string cas = "args";
         for (const std::string &a : i.param) cas += " " + a;
