@@ -66,8 +66,11 @@ Csv csv(const std::string &out) {
     return c;
 }
 
-bool bien_forme(const std::string &chemin) {
-    return std::system(("xmllint --noout '" + chemin + "' 2>/dev/null").c_str()) == 0;
+// xmllint (Debian libxml2-utils) finds no error in the file.
+::testing::AssertionResult bien_forme(const std::string &chemin) {
+    if (std::system(("xmllint --noout '" + chemin + "' 2>/dev/null").c_str()) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "xmllint --noout " << chemin << " fails (or xmllint is missing)";
 }
 
 struct Image {
@@ -104,6 +107,7 @@ protected:
 struct Palette {
     const char *cas;
     std::vector<std::string> options;
+    int fond; // grey level of the background
 };
 void PrintTo(const Palette &p, std::ostream *os) { *os << p.cas; }
 class FigureEllipse : public Figure, public ::testing::WithParamInterface<Palette> {};
@@ -133,8 +137,9 @@ TEST_P(FigureEllipse, PathExtremesLieWhereScaleBarAndElementsPutThem) {
     const double cx = reel(centre[0], "cx"), cy = reel(centre[0], "cy");
 
     Image im = rend(svg());
-    ASSERT_GT(im.l, 0) << "rsvg-convert or convert failed";
+    ASSERT_GT(im.l, 0) << "rsvg-convert (librsvg2-bin) or ImageMagick's convert failed";
     const int fond = im.px(0, 0)[0];
+    for (int k = 0; k < 3; k++) EXPECT_EQ(im.px(0, 0)[k], GetParam().fond);
     // The bar's length in pixels, partly covered end pixels counted by their share.
     double barre_px = 0;
     bool dans = false;
@@ -174,7 +179,7 @@ TEST_P(FigureEllipse, PathExtremesLieWhereScaleBarAndElementsPutThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FigureEllipse,
-                         ::testing::Values(Palette{"window colours", {}}, Palette{"paper", {"--print"}}),
+                         ::testing::Values(Palette{"window colours", {}, 0}, Palette{"paper", {"--print"}, 255}),
                          [](const ::testing::TestParamInfo<Palette> &i) { return nom_de_cas(i.param.cas, i.index); });
 
 // ---- the law of areas ------------------------------------------------------
