@@ -4,6 +4,7 @@
 #include "core_state.h"
 
 #include <climits>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
@@ -91,6 +92,102 @@ INSTANTIATE_TEST_SUITE_P(
                           "15 m=15.000000 x= 15.000000 y=-15.000000 xp=0.500000 yp=0.250000\n"
                           "dt=0.001000\n"}),
     [](const ::testing::TestParamInfo<Echo> &i) { return nom_de_cas(i.param.fichier, i.index); });
+
+// A well-formed data file read the plain way, with the standard formatted
+// input and the record formats themselves: what the loader must give for it,
+// bit for bit, and the echo lines 6 to 10 it must print.
+struct Lecture {
+    int nb = 0, nbat = 0;
+    double M[NSLOTS] = {}, X[NSLOTS] = {}, Y[NSLOTS] = {}, Z[NSLOTS] = {}, Xp[NSLOTS] = {}, Yp[NSLOTS] = {};
+    std::string echo;
+};
+
+Lecture lecture_scanf(const std::string &chemin) {
+    Lecture r;
+    std::FILE *f = std::fopen(chemin.c_str(), "r");
+    EXPECT_NE(f, nullptr) << chemin;
+    if (!f) return r;
+    long compte = 0;
+    EXPECT_EQ(std::fscanf(f, "nb=%li\n", &compte), 1) << chemin;
+    r.nb = static_cast<int>(compte < 0 ? -compte : compte);
+    r.nbat = compte < 0 ? 1 : r.nb;
+    EXPECT_LE(r.nb, NBMAX) << chemin;
+    if (compte < 0) r.echo += "un seul corps massif\n";
+    r.echo += std::to_string(r.nb) + " corps \n";
+    char ligne[4096]; // six numbers of up to 316 digits
+    for (int i = 1; i <= r.nb && i <= NBMAX; i++) {
+        double w;
+        EXPECT_EQ(std::fscanf(f, "m=%lf\n", &r.M[i]), 1) << chemin << " body " << i;
+        EXPECT_EQ(std::fscanf(f, "x=%lf y=%lf z=%lf\n", &r.X[i], &r.Y[i], &r.Z[i]), 3) << chemin << " body " << i;
+        EXPECT_EQ(std::fscanf(f, "u=%lf v=%lf w=%lf\n", &r.Xp[i], &r.Yp[i], &w), 3) << chemin << " body " << i;
+        std::snprintf(ligne, sizeof ligne, "%d m=%lf x= %lf y=%lf xp=%lf yp=%lf\n", i, r.M[i], r.X[i], r.Y[i],
+                      r.Xp[i], r.Yp[i]);
+        r.echo += ligne;
+    }
+    EXPECT_EQ(std::fgetc(f), EOF) << chemin << ": text after the last body";
+    std::fclose(f);
+    std::snprintf(ligne, sizeof ligne, "dt=%lf\n", dt);
+    r.echo += ligne;
+    return r;
+}
+
+class LoaderPlain : public CoreTest {
+protected:
+    // Loads `chemin` and checks it against the plain reading: same counts, same
+    // bits in every body field, same standard output, nothing on standard error.
+    void charge_comme_scanf(const std::string &chemin) {
+        SCOPED_TRACE(chemin);
+        Lecture ref = lecture_scanf(chemin);
+        Console c = charge_capture(chemin);
+        EXPECT_EQ(c.out, BANNIERE + ligne_fichier(chemin) + ref.echo);
+        EXPECT_EQ(c.err, "");
+        EXPECT_EQ(nb, ref.nb);
+        EXPECT_EQ(nbat, ref.nbat);
+        const double *lus[] = {M, X, Y, Z, Xp, Yp};
+        const double *attendus[] = {ref.M, ref.X, ref.Y, ref.Z, ref.Xp, ref.Yp};
+        const char *noms[] = {"M", "X", "Y", "Z", "Xp", "Yp"};
+        for (int k = 0; k < 6; k++)
+            for (int i = 1; i <= ref.nb; i++)
+                EXPECT_EQ(std::memcmp(&lus[k][i], &attendus[k][i], sizeof(double)), 0)
+                    << noms[k] << "[" << i << "] = " << lus[k][i] << ", expected " << attendus[k][i];
+    }
+};
+
+// Every preset and the default data file load exactly as the formats read
+// them; the count covers the fifteen presets, so none is skipped unseen.
+TEST_F(LoaderPlain, EveryPresetLoadsToTheBitsOfThePlainReading) {
+    const std::string base = ORBELUNE_SOURCE_DIR "/data/";
+    std::vector<std::string> chemins = {base + "donnees.txt"};
+    DIR *d = opendir((base + "DONNEES").c_str());
+    ASSERT_NE(d, nullptr);
+    while (dirent *e = readdir(d))
+        if (e->d_name[0] != '.') chemins.push_back(base + "DONNEES/" + e->d_name);
+    closedir(d);
+    EXPECT_EQ(chemins.size(), 16u);
+    for (const std::string &chemin : chemins) {
+        remet_a_zero();
+        charge_comme_scanf(chemin);
+    }
+}
+
+// Numerals the decimal conversion must round exactly as the formatted input
+// does: halfway cases, subnormals, underflow to zero, long mantissas, every
+// sign and exponent spelling, hexadecimal.  Each is written in every field.
+TEST_F(LoaderPlain, NumeralsConvertToTheBitsOfThePlainReading) {
+    const std::string longue = "0." + std::string(300, '3') + "e1";
+    const char *chiffres[] = {
+        "0.1", "-0", "+.5", "5.", "1E+2", "-1.5e-0", "1e0005", "00012", "0.01", "-21.45", "0.3612978419",
+        "1e-320", "4.9406564584124654e-324", "2.4703282292062328e-324", "1e-400", "2.2250738585072011e-308",
+        "1.7976931348623157e308", "9007199254740993", "0.1000000000000000055511151231257827021181583404541015625",
+        "0x1.8p1", "0X.8P-2", "-0x10", longue.c_str(),
+    };
+    for (const char *n : chiffres) {
+        remet_a_zero();
+        std::string t = std::string("nb=1\nm=") + n + "\nx=" + n + " y=" + n + " z=" + n + "\nu=" + n + " v=" + n +
+                        " w=" + n + "\n";
+        charge_comme_scanf(ecrit(t));
+    }
+}
 
 TEST_F(Loader, DtLineShowsTheCurrentTimeStepAndLoadKeepsIt) {
     dt = 0.002;
