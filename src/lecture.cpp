@@ -220,7 +220,7 @@ size_t longueur_nombre(bool entier, bool *virgule, bool *non_fini) {
     return k;
 }
 
-enum Issue { LU, ARRET, FIN };
+enum Etat { LU, ARRET, FIN };
 
 // Where a record that stopped stands, first words of its warning.
 std::string lieu(int corps, const char *quoi) {
@@ -234,7 +234,7 @@ std::string lieu(int corps, const char *quoi) {
 // Returns LU when the whole format matched, ARRET where matching stopped
 // (after printing its warning), FIN at the end of the file.
 template <class Stocke>
-Issue interprete(int corps, const char *format, const char *quoi, Stocke stocke) {
+Etat interprete(int corps, const char *format, const char *quoi, Stocke stocke) {
     std::string etiquette; // the label being matched, as far as it matched
     const char *attendue = format;
     for (const char *p = format; *p;) {
@@ -306,11 +306,11 @@ int lecture_debut(std::FILE *f, const char *chemin) {
 
 int lecture_compte(long long *compte) {
     bool lu = false;
-    Issue issue = interprete(0, "nb=%li\n", "nb=", [&](const std::string &texte, const std::string &, bool, bool) {
+    Etat etat = interprete(0, "nb=%li\n", "nb=", [&](const std::string &texte, const std::string &, bool, bool) {
         *compte = std::strtoll(texte.c_str(), nullptr, 0);
         lu = true;
     });
-    if (issue == FIN && !lu)
+    if (etat == FIN && !lu)
         lecture_attention(ligne, "%s : %s", lieu(0, "nb=").c_str(), position == 0 ? "fichier vide" : "fin du fichier");
     return lu ? 1 : 0;
 }
