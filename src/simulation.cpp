@@ -4,6 +4,7 @@
 #include "simulation.h"
 
 #include "arrays.h"
+#include "lecture.h"
 #include "orbelune.h"
 
 #include <climits>
@@ -28,15 +29,8 @@ const char *const CREDITS[3] = {
 // One line on standard error when the data file cannot be used at all; the
 // previous scenario, thrust included, stays as it was.
 void conserve(const char *quoi, const char *chemin) {
-    std::fprintf(stderr, "%s le fichier de donnees %s : le scenario precedent est conserve\n", quoi, chemin);
-}
-
-// Reads one record; warns on standard error when it does not match.
-template <class... A>
-void lit(std::FILE *f, int corps, const char *quoi, const char *format, int attendus, A... champs) {
-    int lus = std::fscanf(f, format, champs...);
-    if (lus != attendus)
-        std::fprintf(stderr, "attention: corps %d, enregistrement \"%s\" illisible ou incomplet\n", corps, quoi);
+    std::fprintf(stderr, "%s%s le fichier de donnees %s : le scenario precedent est conserve\n", PREFIXE_ATTENTION,
+                 quoi, chemin);
 }
 
 // Pair term of the attraction in the grouping of the formula; 0 when the two
@@ -69,19 +63,18 @@ int charge(const char *chemin) {
         return 0;
     }
 
-    // %i into a long, then clamped: a count too large for an int cannot
-    // overflow, and its negation always exists.  A read error on the very
-    // first record (a directory opens but cannot be read) is treated like a
-    // file that cannot be opened: nothing has been changed yet.
-    long compte = nb;
-    int lus = std::fscanf(f, "nb=%li\n", &compte);
-    if (lus == EOF && std::ferror(f)) {
+    // The count is read wide, then clamped: a count too large for an int
+    // cannot overflow, and its negation always exists.  A file that opens
+    // but cannot be read (a directory) is treated like one that cannot be
+    // opened: nothing has been changed yet.
+    if (!lecture_debut(f, chemin)) {
         std::fclose(f);
         conserve("impossible de lire", chemin);
         return 0;
     }
-    if (lus != 1)
-        std::fprintf(stderr, "attention: enregistrement \"nb=\" illisible, nombre de corps inchange\n");
+    long long compte = nb;
+    lecture_compte(&compte);
+    long ligne_compte = lecture_ligne_champ();
     if (compte > INT_MAX) compte = INT_MAX;
     if (compte < -INT_MAX) compte = -INT_MAX;
     nb = static_cast<int>(compte);
@@ -94,8 +87,11 @@ int charge(const char *chemin) {
         nbat = nb;
     }
     std::printf("%d corps \n", nb);
-    if (nb > NBMAX) {
+    bool plafonne = nb > NBMAX;
+    if (plafonne) {
         std::printf("TROP DE PLANETES\n");
+        lecture_attention(ligne_compte, "%d corps annoncés, %d au plus : seuls les %d premiers sont lus", nb, NBMAX,
+                          NBMAX);
         nb = NBMAX;
         if (nbat > NBMAX) nbat = NBMAX;
     }
@@ -111,9 +107,12 @@ int charge(const char *chemin) {
         }
         for (int i = 1; i <= nb; i++) {
             double w = 0.0;
-            lit(f, i, "m=", "m=%lf\n", 1, &M[i]);
-            lit(f, i, "x= y= z=", "x=%lf y=%lf z=%lf\n", 3, &X[i], &Y[i], &Z[i]);
-            lit(f, i, "u= v= w=", "u=%lf v=%lf w=%lf\n", 3, &Xp[i], &Yp[i], &w);
+            double *const masse[] = {&M[i]};
+            double *const position[] = {&X[i], &Y[i], &Z[i]};
+            double *const vitesse[] = {&Xp[i], &Yp[i], &w};
+            lecture_enregistrement(i, "m=%lf\n", masse);
+            lecture_enregistrement(i, "x=%lf y=%lf z=%lf\n", position);
+            lecture_enregistrement(i, "u=%lf v=%lf w=%lf\n", vitesse);
             std::printf("%d m=%lf x= %lf y=%lf xp=%lf yp=%lf\n", i, M[i], X[i], Y[i], Xp[i], Yp[i]);
             for (int j = 0; j <= niter; j++) {
                 tX[i][j] = X[i];
@@ -122,6 +121,7 @@ int charge(const char *chemin) {
         }
     }
 
+    lecture_fin(nb, plafonne);
     std::fclose(f);
     std::printf("dt=%lf\n", dt);
     return 0;
@@ -132,7 +132,8 @@ int init() {
     char chemin[256];
     int n = std::snprintf(chemin, sizeof chemin, "%s%s", ici, nom);
     if (n < 0 || static_cast<size_t>(n) >= sizeof chemin) {
-        std::fprintf(stderr, "chemin du fichier de donnees trop long : le scenario precedent est conserve\n");
+        std::fprintf(stderr, "%schemin du fichier de donnees trop long : le scenario precedent est conserve\n",
+                     PREFIXE_ATTENTION);
         return 0;
     }
     return charge(chemin);

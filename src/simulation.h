@@ -7,9 +7,23 @@
 //     x=%lf y=%lf z=%lf
 //     u=%lf v=%lf w=%lf
 // Blanks and newlines in a format match any run of white space, so records
-// may be joined on one line or separated by blank lines.  A field that does
-// not match keeps its previous value; a warning names the body and record.
-// More than 15 bodies: a warning, and only the first 15 are read.
+// may be joined on one line or separated by blank lines; a byte-order mark
+// and blank lines before the count are passed.  A well-formed file gives the
+// bits the formats give with fscanf.  A field that does not match keeps its
+// previous value, and the next record starts where matching stopped.
+//
+// Warnings: every line about the data file goes to standard error, whole,
+// and begins with "attention: " (PREFIXE_ATTENTION, lecture.h), so that a
+// launcher can pick them out; those about the text name the place:
+//     attention: <file>:<line>: <French text, with the file's text quoted>
+// They report: a record that does not match ("x=" attendu, trouvé "..."),
+// once per place however many records stop there; a decimal comma, read as
+// a point ("virgule décimale : écrivez 0.01"); nan, inf or a number beyond
+// the double range, refused (the field keeps its value, so nothing
+// non-finite is loaded); the end of the file before the last body, with the
+// number of bodies read; text after the last body; more than 15 bodies (only
+// the first 15 are read).  A file that cannot be opened or read gives
+//     attention: impossible d'ouvrir le fichier de donnees <file> : ...
 //
 // A batch (nextD) is 50 steps of length dt with a midpoint scheme; the thrust
 // px acts for one batch and is cleared; body 1 then absorbs what lies strictly

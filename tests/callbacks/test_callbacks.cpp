@@ -426,7 +426,7 @@ struct Base {
         dir = tmp.dir / nom;
         fs::create_directories(dir / "DONNEES");
         ecrit(dir / "donnees.txt", scenario(-1));
-        for (int v = 1; v <= 15; v++) ecrit(dir / PRESETS[v], scenario(v) + "# preset " + std::to_string(v) + "\n");
+        for (int v = 1; v <= 15; v++) ecrit(dir / PRESETS[v], scenario(v));
         setIci(dir.string() + "/");
     }
 };

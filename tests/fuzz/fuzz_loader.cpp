@@ -1,6 +1,9 @@
 // fuzz_loader — feeds arbitrary bytes to the scenario loader as a data file,
 // then runs a few batches on whatever it loaded, so that the counts, the
 // fixed-format reads, the trail store and the physics all see hostile input.
+// The loader must never store a value that is not finite: a field may hold
+// one after a load only if it held the same one before (the batches of an
+// earlier input may have overflowed), otherwise the run aborts.
 //
 // The input is written to a private temporary file (the loader reads a path).
 // Standard output is sent to /dev/null once, at start; the loader's warnings
@@ -11,10 +14,12 @@
 #include "orbelune.h"
 #include "simulation.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -45,7 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size && std::fwrite(data, 1, size, f) != size) std::abort();
     std::fclose(f);
 
+    double *const champs[] = {M, X, Y, Z, Xp, Yp};
+    double avant[6][NSLOTS];
+    for (int k = 0; k < 6; k++) std::memcpy(avant[k], champs[k], sizeof avant[k]);
     charge(chemin.c_str());
+    for (int k = 0; k < 6; k++)
+        for (int i = 0; i < NSLOTS; i++)
+            if (!std::isfinite(champs[k][i]) && std::memcmp(&champs[k][i], &avant[k][i], sizeof(double)) != 0)
+                std::abort();
 
     // Three batches, the first with thrust.  The step counter starts two
     // batches short of its wrap-around, so the second batch wraps it to 0
