@@ -117,12 +117,12 @@ void prepare(int attirants) {
     t = 0;
 }
 
-void batch(benchmark::State &state, int attirants) {
+void batch(benchmark::State &state, int attirants, void (*lot)() = nextD) {
     prepare(attirants);
     Compteur c(state);
     for (auto _ : state) {
         depart.pose();
-        nextD();
+        lot();
         benchmark::DoNotOptimize(X);
         benchmark::ClobberMemory();
     }
@@ -130,6 +130,7 @@ void batch(benchmark::State &state, int attirants) {
 
 void BM_Batch15(benchmark::State &state) { batch(state, 15); }
 void BM_Batch15Nbat1(benchmark::State &state) { batch(state, 1); }
+void BM_Batch15Reference(benchmark::State &state) { batch(state, 15, nextDReference); }
 
 // The pair terms of a 15-body batch and nothing else: 50 steps x 4 calls
 // (x and y, two stages) x 15 bodies x 14 attracting others.
@@ -168,6 +169,7 @@ void BM_AllocCounterCheck(benchmark::State &state) {
 
 BENCHMARK(BM_Batch15)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Batch15Nbat1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Batch15Reference)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor42000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AllocCounterCheck);
 BENCHMARK_MAIN();
