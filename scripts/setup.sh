@@ -6,6 +6,7 @@ orbelune_packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils xdg-utils
   imagemagick netpbm python3-pil valgrind desktop-file-utils
+  libmpfr-dev g++-aarch64-linux-gnu qemu-user
 )
 orbelune_setup() {
   local missing=() p
