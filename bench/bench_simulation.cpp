@@ -22,6 +22,7 @@
 // same work and no body is absorbed or flung away; the step counter runs on,
 // so one batch in twenty also takes its trail sample, as in the program.
 #include "arrays.h"
+#include "lot.h"
 #include "orbelune.h"
 #include "simulation.h"
 
@@ -31,6 +32,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 // ---- allocation counter ---------------------------------------------------
@@ -131,6 +133,21 @@ void batch(benchmark::State &state, int attirants, void (*lot)() = nextD) {
 void BM_Batch15(benchmark::State &state) { batch(state, 15); }
 void BM_Batch15Nbat1(benchmark::State &state) { batch(state, 1); }
 void BM_Batch15Reference(benchmark::State &state) { batch(state, 15, nextDReference); }
+
+// The fast batch on each path this processor can run, the chosen one last.
+const bool chemins_enregistres = [] {
+    const CheminLot *chemins;
+    int n = cheminsLot(&chemins);
+    for (int k = 0; k < n; k++) {
+        const char *nom = chemins[k].nom;
+        benchmark::RegisterBenchmark((std::string("BM_Batch15Path/") + nom).c_str(), [nom](benchmark::State &st) {
+            choisitCheminLot(nom);
+            batch(st, 15);
+        })->Unit(benchmark::kMicrosecond);
+    }
+    choisitCheminLot(chemins[n - 1].nom);
+    return true;
+}();
 
 // The pair terms of a 15-body batch and nothing else: 50 steps x 4 calls
 // (x and y, two stages) x 15 bodies x 14 attracting others.

@@ -15,10 +15,13 @@
 // ax and ay receive slots 0..15, only 1..nb mean anything.  n and nb are at
 // most 15.  No allocation.
 //
+// The roots are shared: row j of a stage computes them only for the blocks
+// of lanes that hold some i > j and copies them across the diagonal.
+//
 // Paths: a portable one in plain C++ vector arithmetic (2 lanes: SSE2 on
 // x86-64, NEON on aarch64, scalar or SIMD128 in WebAssembly) and, on x86-64,
-// AVX2 (4 lanes) and AVX-512 (8 lanes), chosen at the first call from what
-// the processor offers.  None uses fused multiply-add; all give the same bits.
+// AVX2 (4 lanes), chosen at the first call when the processor has it.  None
+// uses fused multiply-add; both give the same bits.
 #ifndef ORBELUNE_LOT_H
 #define ORBELUNE_LOT_H
 

@@ -10,15 +10,17 @@ namespace {
 
 typedef long long Masque __attribute__((vector_size(sizeof(V))));
 
-inline V charge(const double *p) {
-    V v;
+template <class T>
+inline T charge(const double *p) {
+    T v;
     __builtin_memcpy(&v, p, sizeof v);
     return v;
 }
 
-// The term where r2 != 0, +0.0 where r2 == 0 (the pair is skipped).
-inline V sauf_nul(V terme, V r2) {
-    Masque nul = r2 == 0.0;
+// The term, or +0.0 where the pair is skipped: a body with itself (even
+// when its own separation is not a number) or r2 == 0.
+inline V sauf(V terme, V r2, Masque lanes, long long j) {
+    Masque nul = (r2 == 0.0) | (lanes == j);
     Masque bits;
     __builtin_memcpy(&bits, &terme, sizeof bits);
     bits &= ~nul;
@@ -34,21 +36,42 @@ void NOM_NOYAU(int nb, int n, const double *masses, const double *xs, const doub
     const int blocs = (nb + W) / W; // lanes 0..nb
     V xi[BLOCS], yi[BLOCS], sx[BLOCS], sy[BLOCS];
     for (int b = 0; b < blocs; b++) {
-        xi[b] = charge(xs + b * W);
-        yi[b] = charge(ys + b * W);
+        xi[b] = charge<V>(xs + b * W);
+        yi[b] = charge<V>(ys + b * W);
         sx[b] = V{};
         sy[b] = V{};
     }
+    // The roots, once per pair: row j computes the blocks that hold a lane
+    // i > j and copies each root to R[i][j] as well; a block of lanes all
+    // < j then finds its roots there, written by rows i < j.  A row beyond
+    // the last lane (more attracting bodies than bodies, which only a test
+    // asks for) computes all its blocks.  The only places read that no row
+    // writes, lane 0 and the diagonal, are set to 0; they are never counted.
+    double R[16][16];
+    for (int j = 1; j <= n; j++) R[j][0] = R[j][j] = 0.0;
+    for (int j = 1; j <= n; j++) {
+        const double xj = xs[j], yj = ys[j];
+        for (int b = j < blocs * W ? (j + 1) / W : 0; b < blocs; b++) {
+            V dx = xi[b] - xj;
+            V dy = yi[b] - yj;
+            V r = racine(dx * dx + dy * dy);
+            __builtin_memcpy(&R[j][b * W], &r, sizeof r);
+            for (int l = 0; l < W; l++) R[b * W + l][j] = r[l];
+        }
+    }
+    Masque lanes[BLOCS];
+    for (int b = 0; b < blocs; b++)
+        for (int l = 0; l < W; l++) lanes[b][l] = b * W + l;
     for (int j = 1; j <= n; j++) {
         const double xj = xs[j], yj = ys[j], mj = masses[j];
         for (int b = 0; b < blocs; b++) {
             V dx = xi[b] - xj;
             V dy = yi[b] - yj;
             V r2 = dx * dx + dy * dy;
-            V r = racine(r2);
+            V r = charge<V>(&R[j][b * W]);
             V q = -(mj / r2);
-            sx[b] = sx[b] + sauf_nul((q * dx) / r, r2);
-            sy[b] = sy[b] + sauf_nul((q * dy) / r, r2);
+            sx[b] = sx[b] + sauf((q * dx) / r, r2, lanes[b], j);
+            sy[b] = sy[b] + sauf((q * dy) / r, r2, lanes[b], j);
         }
     }
     for (int b = 0; b < blocs; b++) {

@@ -115,7 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
             {{1, 0, 0, 0, 0}, {1, PETIT, 0, 0, 0}, {1, 0, 3 * PETIT, 0, 0}, {1, 1e-160, 1e-160, 0, 0}}},
         Lot{"squares that overflow", 4, 4, 0.5, 0.001,
             {{1, GRAND, 0, 0, 0}, {1, -GRAND, 0, 1, 0}, {1e300, 0, GRAND, 0, 0}, {1, 1, 1, 0, 0}}},
-        Lot{"a body that is not a number", 3, 3, 0.5, 0.001, {{1, 0, 0, 0, 0}, {1, NAN_, 0, 0, 1}, {1, 3, 0, 0, 0}}}),
+        Lot{"a body that is not a number", 3, 3, 0.5, 0.001, {{1, 0, 0, 0, 0}, {1, NAN_, 0, 0, 1}, {1, 3, 0, 0, 0}}},
+        // body 1 skips itself even where its own separation is not a number
+        Lot{"body 1 at infinity attracts alone", 2, 1, 0.5, 0.001, {{1, INFINITY, 0, 0, 0}, {1, 3, 0, 0, 1}}}),
     [](const ::testing::TestParamInfo<Lot> &i) { return nom_de_cas(i.param.cas, i.index); });
 
 // Each path alone against Fx and Fy, on configurations where a different
