@@ -20,8 +20,10 @@
 //
 // Paths: a portable one in plain C++ vector arithmetic (2 lanes: SSE2 on
 // x86-64, NEON on aarch64, scalar or SIMD128 in WebAssembly) and, on x86-64,
-// AVX2 (4 lanes), chosen at the first call when the processor has it.  None
-// uses fused multiply-add; both give the same bits.
+// AVX2 (4 lanes), chosen at the first call when the processor has it (the
+// choice is not guarded against a concurrent first call: the program runs
+// the physics on one thread).  None uses fused multiply-add; both give the
+// same bits.
 #ifndef ORBELUNE_LOT_H
 #define ORBELUNE_LOT_H
 
