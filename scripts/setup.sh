@@ -7,6 +7,7 @@ orbelune_packages=(
   xvfb xdotool x11-utils xdg-utils
   imagemagick netpbm python3-pil valgrind desktop-file-utils
   librsvg2-bin libxml2-utils
+  libmpfr-dev g++-aarch64-linux-gnu qemu-user
 )
 orbelune_setup() {
   local missing=() p

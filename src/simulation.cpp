@@ -1,11 +1,14 @@
 // simulation.cpp — scenario loader, attraction, time stepping, absorption and
-// trails.  The arithmetic keeps the order and grouping of the formulas so
-// that a scenario gives the same figures wherever it runs.
+// trails.  The arithmetic keeps the order and grouping of the formulas, and
+// every power is correctly rounded (square roots by sqrt, M[1]^0.333 by
+// puissance0333), so a scenario gives the same figures wherever it runs.
 #include "simulation.h"
 
 #include "arrays.h"
 #include "lecture.h"
+#include "lot.h"
 #include "orbelune.h"
+#include "puissance.h"
 
 #include <climits>
 #include <cmath>
@@ -37,13 +40,13 @@ void conserve(const char *quoi, const char *chemin) {
 // bodies coincide (r2 = 0 has no direction and no finite value).
 inline double pair(double m, double r2, double d) {
     if (r2 == 0.0) return 0.0;
-    double r = std::pow(r2, 0.5);
+    double r = std::sqrt(r2);
     return (-(m / r2) * d) / r;
 }
 
 // Thrust term of body 2 along v; 0 when the speed is 0 (no direction).
 inline double poussee(double thrust, double vc, double vx, double vy) {
-    double speed = std::pow(vx * vx + vy * vy, 0.5);
+    double speed = std::sqrt(vx * vx + vy * vy);
     if (speed == 0.0) return 0.0;
     return (thrust * vc) / speed;
 }
@@ -167,7 +170,7 @@ double Fy(int i, int n, const double *masses, const double *xs, const double *ys
     return somme;
 }
 
-void nextD() {
+void nextDReference() {
     // Mid-step state of one step; nothing carries from one step to the next.
     double xm[NSLOTS] = {0}, ym[NSLOTS] = {0}, xpm[NSLOTS] = {0}, ypm[NSLOTS] = {0};
     for (int s = 0; s < NSTEPS; s++) {
@@ -194,12 +197,49 @@ void nextD() {
     if (t % SAMPLE_EVERY == 0) echantillonne();
 }
 
+void nextD() {
+    // The reference batch's arithmetic, with each stage's accelerations
+    // computed for all bodies at once (src/lot.h); the updates read the
+    // accelerations in the same order as the reference, so the bits agree.
+    double xm[NSLOTS] = {0}, ym[NSLOTS] = {0}, xpm[NSLOTS] = {0}, ypm[NSLOTS] = {0};
+    double ax[NSLOTS], ay[NSLOTS];
+    for (int s = 0; s < NSTEPS; s++) {
+        t = (t >= T_WRAP - 1) ? t - (T_WRAP - 1) : t + 1;
+        accelerations(nb, nbat, M, X, Y, ax, ay);
+        if (nb >= 2) {
+            ax[2] += poussee(px, Xp[2], Xp[2], Yp[2]);
+            ay[2] += poussee(px, Yp[2], Xp[2], Yp[2]);
+        }
+        for (int j = 1; j <= nb; j++) {
+            xpm[j] = Xp[j] + (ax[j] * dt) * 0.5;
+            ypm[j] = Yp[j] + (ay[j] * dt) * 0.5;
+            xm[j] = X[j] + (dt * 0.5) * xpm[j];
+            ym[j] = Y[j] + (dt * 0.5) * ypm[j];
+        }
+        accelerations(nb, nbat, M, xm, ym, ax, ay);
+        if (nb >= 2) {
+            ax[2] += poussee(px, xpm[2], xpm[2], ypm[2]);
+            ay[2] += poussee(px, ypm[2], xpm[2], ypm[2]);
+        }
+        for (int j = 1; j <= nb; j++) {
+            Xp[j] = Xp[j] + ax[j] * dt;
+            Yp[j] = Yp[j] + ay[j] * dt;
+            X[j] = X[j] + dt * Xp[j];
+            Y[j] = Y[j] + dt * Yp[j];
+        }
+    }
+    px = 0.0;
+    collision();
+    if (t % SAMPLE_EVERY == 0) echantillonne();
+}
+
 void collision() {
+    // The radius depends on M[1] alone, which the loop never changes.
+    double R = puissance0333(M[1]);
     for (int j = 2; j <= nb; j++) {
         double dx = X[1] - X[j];
         double dy = Y[1] - Y[j];
-        double d = std::pow(dx * dx + dy * dy, 0.5);
-        double R = std::pow(M[1], 0.333);
+        double d = std::sqrt(dx * dx + dy * dy);
         if (d < R) {
             M[j] = 0;
             X[j] = 1e12;
