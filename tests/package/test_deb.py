@@ -200,6 +200,7 @@ class RealInstall(unittest.TestCase):
 
     def setUp(self):
         # One run at a time on a machine: the package is system-wide.
+        os.makedirs("/run/lock", exist_ok=True)   # absent in a bare chroot
         self.lock = open("/run/lock/orbelune-package-test", "w")
         fcntl.flock(self.lock, fcntl.LOCK_EX)
         self.addCleanup(self.lock.close)
