@@ -3,9 +3,10 @@
 # fresh Debian 13 (trixie), as a school's administrator would meet them.
 #
 #   packaging/debian13-check.sh [WORKDIR]        (as root; needs debootstrap)
+#   ORBELUNE_SUITE=bookworm packaging/debian13-check.sh [WORKDIR]   (Debian 12)
 #
 # In a new minimal trixie root (debootstrap --variant=minbase, from Debian's
-# mirror; the pristine root is kept as WORKDIR/trixie-minbase.tar and
+# mirror; the pristine root is kept as WORKDIR/<suite>-minbase.tar and
 # unpacked afresh at every run) it clones this repository's committed HEAD,
 # runs ./run.sh (without a display: a screenshot on a private X server) and
 # ./test.sh, builds the package with packaging/build-deb.sh, installs it with
@@ -14,17 +15,19 @@
 # when every step passed.  WORKDIR defaults to /var/tmp/orbelune-debian13;
 # ORBELUNE_MIRROR overrides the mirror.  At the end, even after a failure,
 # the processes left in the root are stopped, its mounts undone and the
-# root removed (the tarball stays).  Takes about an hour on two cores.
+# root removed (the tarball stays).  Takes half an hour to an hour on two
+# cores.  ORBELUNE_SUITE names another release (default trixie).
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="${1:-/var/tmp/orbelune-debian13}"
 mirror="${ORBELUNE_MIRROR:-http://deb.debian.org/debian}"
+suite="${ORBELUNE_SUITE:-trixie}"
 [ "$(id -u)" -eq 0 ] || { echo "debian13-check.sh : à lancer en root (chroot, mount)" >&2; exit 1; }
 command -v debootstrap >/dev/null || { echo "debian13-check.sh : debootstrap manque (apt-get install debootstrap)" >&2; exit 1; }
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 root="$work/root"
-tarball="$work/trixie-minbase.tar"
+tarball="$work/$suite-minbase.tar"
 log="$work/check.log"
 : > "$log"
 exec > >(tee -a "$log") 2>&1
@@ -50,9 +53,9 @@ cleanup() {
 trap cleanup EXIT
 
 if [ ! -s "$tarball" ]; then
-  step "debootstrap --variant=minbase trixie ($mirror)"
+  step "debootstrap --variant=minbase $suite ($mirror)"
   rm -rf "$work/base"
-  debootstrap --variant=minbase trixie "$work/base" "$mirror"
+  debootstrap --variant=minbase "$suite" "$work/base" "$mirror"
   tar -C "$work/base" -cf "$tarball.tmp" .
   mv "$tarball.tmp" "$tarball"
   rm -rf "$work/base"
@@ -97,4 +100,4 @@ inside 'apt-get install -y -qq ./build-deb/orbelune_*.deb && dpkg -s orbelune | 
   orbelune-trace --batches 2 --every 2 /usr/share/orbelune/DONNEES/donneesTIR.txt 2>/dev/null | head -n 3 &&
   apt-get purge -y -qq orbelune && ! test -e /usr/share/orbelune && ! test -e /usr/bin/orbelune'
 done_step
-echo "== Debian 13 : tout est passé"
+echo "== $suite ($(cat "$root/etc/debian_version")) : tout est passé"
