@@ -184,6 +184,15 @@ class Desktop:
         return Image.open(path).convert("RGB")
 
 
+def text_of(path):
+    """The file's text so far, empty while it does not exist."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except FileNotFoundError:
+        return ""
+
+
 def wait_for(what, timeout=20):
     deadline = time.time() + timeout
     while time.time() < deadline:
@@ -291,11 +300,7 @@ class RealInstall(unittest.TestCase):
         self.assertTrue(wid, "the window opens")
 
         def console():
-            try:
-                with open(log, encoding="utf-8", errors="replace") as f:
-                    return f.read()
-            except FileNotFoundError:
-                return ""
+            return text_of(log)
 
         # The installation is read-only for the user: the per-user base.
         self.assertTrue(wait_for(lambda: console().count(BANNER) == 1), console())
@@ -317,11 +322,7 @@ class RealInstall(unittest.TestCase):
             f.write("nb=2\nm=8\nx=0 y=0 z=0\nu=0 v=0 w=0\nm=0,01\nx=5 y=0 z=0\nu=0 v=1.2 w=0\n")
         desk.run("xdotool", "key", "--window", wid[0], "z")
         def recorded():
-            try:
-                with open(notes, encoding="utf-8") as f:
-                    return f.read()
-            except FileNotFoundError:
-                return ""
+            return text_of(notes)
 
         self.assertTrue(wait_for(lambda: recorded().endswith("--\n")),
                         "a notification comes: " + console())
