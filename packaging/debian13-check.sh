@@ -15,8 +15,9 @@
 # when every step passed.  WORKDIR defaults to /var/tmp/orbelune-debian13;
 # ORBELUNE_MIRROR overrides the mirror.  At the end, even after a failure,
 # the processes left in the root are stopped, its mounts undone and the
-# root removed (the tarball stays).  Takes half an hour to an hour on two
-# cores.  ORBELUNE_SUITE names another release (default trixie).
+# root removed (the tarball stays).  Takes 6 to 20 minutes on two cores,
+# depending on the mirror and the load.  ORBELUNE_SUITE names another
+# release (default trixie).
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="${1:-/var/tmp/orbelune-debian13}"
