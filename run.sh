@@ -8,10 +8,12 @@
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$top"
-source scripts/setup.sh
+# Only what building and running need; without a display also the private
+# X server and the screenshot tool.
+if [ -n "${DISPLAY:-}" ]; then source scripts/setup.sh run; else source scripts/setup.sh headless; fi
 gen=(-G Ninja)
 [ -f build/CMakeCache.txt ] && gen=()   # keep the generator of an existing build tree
-cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_TESTS=OFF -DORBELUNE_BENCH=OFF >/dev/null
 cmake --build build -j "$(nproc)" --target simulgrav
 # The program finds its data by its own path: start it by the full path.
 exe="$top/build/base/simulgrav"

@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # test.sh — installs what is missing, builds, and runs every test:
 #   1. unit and window tests in a normal build;
-#   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
-#   3. a short run of each fuzz target on its committed corpus.
+#   2. the Debian package (packaging/build-deb.sh), checked and, as root,
+#      installed for real;
+#   3. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   4. a short run of each fuzz target on its committed corpus.
 # Works from any directory; builds go to build/, build-asan/ and build-fuzz/.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$top"
-source scripts/setup.sh
+source scripts/setup.sh test
 jobs=$(nproc)
 
 echo "== build and tests (normal build)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_TESTS=ON -DORBELUNE_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, lintian, AppStream, file list; as root also installed, used and purged"
+/usr/bin/python3 tests/package/test_deb.py
 
 echo "== unit tests under ASan + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBELUNE_SANITIZE=ON \

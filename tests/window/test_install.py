@@ -42,7 +42,9 @@ def start(cmd, cwd, env=None):
     """Runs cmd on a fresh Xvfb until its window shows; returns its console."""
     x = xharness.Xvfb()
     out_path = os.path.join(TMP, "out.txt")
-    full_env = dict(os.environ, DISPLAY=x.display, LIBGL_ALWAYS_SOFTWARE="1")
+    # Its console goes to a file, so the launcher also logs it: under TMP.
+    full_env = dict(os.environ, DISPLAY=x.display, LIBGL_ALWAYS_SOFTWARE="1",
+                    XDG_STATE_HOME=os.path.join(TMP, "state"))
     full_env.update(env or {})
     try:
         with open(out_path, "wb") as out:
@@ -79,6 +81,12 @@ class Layout(unittest.TestCase):
         exe = os.path.join(share, "simulgrav")
         self.assertTrue(os.access(exe, os.X_OK))
         self.assertEqual(len(os.path.basename(exe)), 9)
+        # The machine code lies under lib/, reached by a relative symlink, so
+        # the prefix can move.
+        self.assertEqual(os.readlink(exe), "../../lib/orbelune/simulgrav")
+        for rel in ["bin/orbelune-trace", "share/metainfo/org.orbelune.orbelune.metainfo.xml",
+                    "share/man/man1/orbelune.1", "share/man/fr/man1/orbelune-trace.1"]:
+            self.assertTrue(os.path.isfile(os.path.join(PREFIX, rel)), rel)
         # Every data file of the source tree is in the base directory, same bytes.
         for root, _, files in os.walk(OPT.data):
             for name in files:
