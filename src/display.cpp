@@ -37,6 +37,7 @@
 #include "display.h"
 
 #include "gltx.h"
+#include "images.h"
 #include "orbelune.h"
 #include "regard.h"
 
@@ -114,25 +115,6 @@ void envoieLumiere() {
     glLightfv(GL_LIGHT1, GL_POSITION, LightPosition);
 }
 
-// Reads ici + nom; null when the path would not fit 256 bytes (with a
-// message) or when the reader fails (it prints its own).  An image without
-// pixels is released and counts as missing.
-GltxImage *litImage(const char *nom) {
-    char chemin[256];
-    int n = std::snprintf(chemin, sizeof chemin, "%s%s", ici, nom);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof chemin) {
-        std::fprintf(stderr, "chemin de texture trop long, %s ignoree\n", nom);
-        return nullptr;
-    }
-    GltxImage *image = gltxReadRGB(chemin);
-    if (image && (!image->data || image->width <= 0 || image->height <= 0)) {
-        std::fprintf(stderr, "texture %s sans pixels, ignoree\n", chemin);
-        gltxDelete(image);
-        image = nullptr;
-    }
-    return image;
-}
-
 // Level-0 upload of an image into the texture object bound now.
 void envoieImage(const GltxImage *image, GLint format) {
     if (!image) return;
@@ -148,7 +130,7 @@ void filtres(GLint agrandi, GLint reduit) {
 // Reads one image and uploads it (internal format GL_RGB) into the object
 // bound at this moment, the one filled before it.
 GltxImage *litEtEnvoie(const char *nom) {
-    GltxImage *image = litImage(nom);
+    GltxImage *image = litTexture(nom);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows of packed three-byte pixels
     envoieImage(image, GL_RGB);
     return image;

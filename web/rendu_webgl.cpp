@@ -46,6 +46,7 @@
 #include "display.h"
 
 #include "gltx.h"
+#include "images.h"
 #include "maillage.h"
 #include "orbelune.h"
 #include "regard.h"
@@ -98,25 +99,6 @@ void envoieImage(const GltxImage *image) {
     lie->largeur = image->width;
     lie->hauteur = image->height;
     lie->mipmaps = false;
-}
-
-// Reads ici + nom; null when the path would not fit 256 bytes (with a
-// message) or when the reader fails (it prints its own).  An image without
-// pixels is released and counts as missing.
-GltxImage *litImage(const char *nom) {
-    char chemin[256];
-    int n = std::snprintf(chemin, sizeof chemin, "%s%s", ici, nom);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof chemin) {
-        std::fprintf(stderr, "chemin de texture trop long, %s ignoree\n", nom);
-        return nullptr;
-    }
-    GltxImage *image = gltxReadRGB(chemin);
-    if (image && (!image->data || image->width <= 0 || image->height <= 0)) {
-        std::fprintf(stderr, "texture %s sans pixels, ignoree\n", chemin);
-        gltxDelete(image);
-        image = nullptr;
-    }
-    return image;
 }
 
 // ---- shaders -------------------------------------------------------------
@@ -172,17 +154,24 @@ enum { A_POSITION = 0, A_NORMALE = 1, A_TEXTURE = 2 };
 GLuint programme = 0;
 GLint uProjection, uVueModele, uTaille, uEclairage, uLumiere, uAmbiante, uDiffuse, uTexture, uImage;
 
+// False, with the GL's log on standard error, when a shader did not compile
+// or the program did not link (etat: GL_COMPILE_STATUS or GL_LINK_STATUS).
+bool reussi(GLuint objet, GLenum etat, void (*lit)(GLuint, GLenum, GLint *),
+            void (*journal)(GLuint, GLsizei, GLsizei *, GLchar *)) {
+    GLint ok = 0;
+    lit(objet, etat, &ok);
+    if (ok) return true;
+    char texte[1024] = "";
+    journal(objet, sizeof texte, nullptr, texte);
+    std::fprintf(stderr, "shader: %s\n", texte);
+    return false;
+}
+
 GLuint compile(GLenum type, const char *source) {
     GLuint s = glCreateShader(type);
     glShaderSource(s, 1, &source, nullptr);
     glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char journal[1024] = "";
-        glGetShaderInfoLog(s, sizeof journal, nullptr, journal);
-        std::fprintf(stderr, "shader: %s\n", journal);
-    }
+    reussi(s, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog); // the link fails then
     return s;
 }
 
@@ -194,12 +183,7 @@ void creeProgramme() {
     glBindAttribLocation(programme, A_NORMALE, "aNormale");
     glBindAttribLocation(programme, A_TEXTURE, "aTexture");
     glLinkProgram(programme);
-    GLint ok = 0;
-    glGetProgramiv(programme, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char journal[1024] = "";
-        glGetProgramInfoLog(programme, sizeof journal, nullptr, journal);
-        std::fprintf(stderr, "shader: %s\n", journal);
+    if (!reussi(programme, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog)) {
         glDeleteProgram(programme);
         programme = 0;
         return;
@@ -315,19 +299,19 @@ void LoadGLTextures() {
     // Each image goes first into the object bound at that moment, then into
     // its own; this order decides what every number holds.
     lieObjet(&objets[0]); // the desktop's default object, name 0
-    GltxImage *image1 = litImage("TEXTURES/texture1.sgi");
+    GltxImage *image1 = litTexture("TEXTURES/texture1.sgi");
     envoieImage(image1);
     lieObjet(&objets[1]);
     filtres(GL_NEAREST, GL_NEAREST);
     envoieImage(image1);
 
-    GltxImage *image2 = litImage("TEXTURES/texture2.sgi");
+    GltxImage *image2 = litTexture("TEXTURES/texture2.sgi");
     envoieImage(image2); // replaces image 1 under number 1
     lieObjet(&objets[2]);
     filtres(GL_LINEAR, GL_LINEAR);
     envoieImage(image2);
 
-    GltxImage *image3 = litImage("TEXTURES/texture3.sgi");
+    GltxImage *image3 = litTexture("TEXTURES/texture3.sgi");
     envoieImage(image3); // replaces image 2 under number 2
     lieObjet(&objets[3]);
     filtres(GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST);
