@@ -7,9 +7,15 @@ orbelune_packages=(
   xvfb xdotool x11-utils xdg-utils
   imagemagick netpbm python3-pil valgrind desktop-file-utils
 )
+# The browser edition (web/build.sh sources this file with ORBELUNE_SETUP=web):
+# emscripten, chromium for its tests, and node with npm unless the commands
+# already come from another install.
+orbelune_web_packages=(emscripten chromium)
+command -v node >/dev/null 2>&1 || orbelune_web_packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || orbelune_web_packages+=(npm)
 orbelune_setup() {
   local missing=() p
-  for p in "${orbelune_packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -20,4 +26,8 @@ orbelune_setup() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
-orbelune_setup
+if [ "${ORBELUNE_SETUP:-}" = web ]; then
+  orbelune_setup "${orbelune_web_packages[@]}"
+else
+  orbelune_setup "${orbelune_packages[@]}"
+fi

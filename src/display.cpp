@@ -268,6 +268,13 @@ void tracaire(double, double, double, int i) {
     glEnd();
 }
 
+void eclairage(int allume) {
+    if (allume)
+        glEnable(GL_LIGHTING);
+    else
+        glDisable(GL_LIGHTING);
+}
+
 #if ORBELUNE_FRAME_BENCH
 void benchBatch() { lotsSeconde++; }
 #endif
