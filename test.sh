@@ -2,8 +2,11 @@
 # test.sh — installs what is missing, builds, and runs every test:
 #   1. unit and window tests in a normal build;
 #   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
-#   3. a short run of each fuzz target on its committed corpus.
-# Works from any directory; builds go to build/, build-asan/ and build-fuzz/.
+#   3. a short run of each fuzz target on its committed corpus;
+#   4. the browser edition: its build, its trace tool under node against the
+#      native one, and the page in a headless Chromium.
+# Works from any directory; builds go to build/, build-asan/, build-fuzz/ and
+# build-web/.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$top"
@@ -13,7 +16,7 @@ jobs=$(nproc)
 echo "== build and tests (normal build)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" -LE web
 
 echo "== unit tests under ASan + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBELUNE_SANITIZE=ON \
@@ -36,4 +39,7 @@ for src in tests/fuzz/fuzz_*.cpp; do
     "build-fuzz/$name" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 "$work" "$corpus" 2>&1 | tail -n 3
   rm -rf "$work"
 done
+echo "== browser edition: build, trace under node, page in headless Chromium"
+cmake -S . -B build -DORBELUNE_WEB_TESTS=ON >/dev/null
+ctest --test-dir build --output-on-failure -L web
 echo "== all tests passed"

@@ -241,6 +241,26 @@ check('"Q" stops the simulation and the frames and says so; the page stays', asy
   assert.deepEqual(erreurs, []);
 });
 
+check('without IndexedDB the page says edits will not be kept, and still runs', async () => {
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    await autre.evaluateOnNewDocument(() => Object.defineProperty(window, 'indexedDB', { value: undefined }));
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto('file://' + page_html);
+    await autre.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
+    const l = await autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    assert.ok(l.some((x) => x.startsWith('sauvegarde indisponible')), l.join('\n'));
+    // The shipped scenario, not the edit kept by the other page's storage.
+    assert.ok(l.includes('1 m=8.000000 x= 0.000000 y=0.000000 xp=0.000000 yp=0.000000'), l.join('\n'));
+    await autre.keyboard.press('g');
+    await autre.waitForFunction('orbelune.lots() > 10', { timeout: 5000 });
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+  }
+});
+
 function fs_lit(p) { return fs.readFileSync(p, 'utf8'); }
 
 // Colours [r, g, b] of the view's pixels at `points`, from a screenshot of
