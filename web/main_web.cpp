@@ -116,11 +116,11 @@ EMSCRIPTEN_KEEPALIVE double pageImages() { return images; }
 // digits so they read back exactly.  The text lives until the next call.
 EMSCRIPTEN_KEEPALIVE const char *pageEtat() {
     static std::string json;
-    char tampon[160];
+    char tampon[200];
     std::snprintf(tampon, sizeof tampon,
                   "{\"lect\":%d,\"nb\":%d,\"t\":%d,\"dt\":%.17g,\"old_x\":%d,\"old_y\":%d,"
-                  "\"spin_x\":%.9g,\"spin_y\":%.9g,\"corps\":[",
-                  lect, nb, t, dt, old_x, old_y, spin_x, spin_y);
+                  "\"spin_x\":%.9g,\"spin_y\":%.9g,\"zv\":%.9g,\"thetay\":%.9g,\"corps\":[",
+                  lect, nb, t, dt, old_x, old_y, spin_x, spin_y, zv, thetay);
     json = tampon;
     for (int i = 1; i <= nb; i++) {
         std::snprintf(tampon, sizeof tampon, "%s[%.17g,%.17g,%.17g]", i > 1 ? "," : "", M[i], X[i], Y[i]);

@@ -24,6 +24,7 @@ const attends = (ms) => new Promise((r) => setTimeout(r, ms));
 
 let navigateur, page, profil;
 const erreurs = [];   // console errors and uncaught exceptions of the page
+const requetes = [];  // every URL the page asked for, besides data: URLs
 let lignesConsole = [];
 
 async function ouvre() {
@@ -31,6 +32,7 @@ async function ouvre() {
   await page.setViewport({ width: 1024, height: 1000 });
   page.on('console', (m) => { if (m.type() === 'error') erreurs.push('console: ' + m.text()); });
   page.on('pageerror', (e) => erreurs.push('exception: ' + e.message));
+  page.on('request', (q) => { if (!q.url().startsWith('data:')) requetes.push(q.url()); });
   await page.goto('file://' + page_html);
   await page.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
 }
@@ -82,7 +84,8 @@ function pixel(x, y) {
 const checks = [];
 const check = (nom, fn) => checks.push({ nom, fn });
 
-check('loads from file:// with the title and the start-up lines in order, no error', async () => {
+check('loads from file:// alone, with the title and the start-up lines in order, no error', async () => {
+  assert.deepEqual(requetes, ['file://' + page_html], 'the page fetches nothing but itself');
   assert.equal(await page.title(), TITRE);
   const l = await nouvellesLignes();
   const ordre = ['argv[0]-> /orbelune/simulgrav', 'nous sommes ici -> /orbelune/ ', 'fichier de donnees:',
@@ -153,6 +156,20 @@ check('a drag with the left button turns the view by its offset; the right butto
   await menu('vues ', 'rotation.....(r)');  // back to the unrotated view
   e = await etat();
   assert.deepEqual([e.spin_x, e.spin_y], [0, 0]);
+});
+
+check('special keys reach the camera; the Menu button opens and closes the menu', async () => {
+  const avant = await etat();
+  for (const k of ['PageUp', 'PageUp', 'PageDown', 'ArrowLeft', 'ArrowLeft', 'ArrowRight']) await page.keyboard.press(k);
+  const apres = await etat();
+  assert.equal(apres.zv, avant.zv - 5);
+  assert.equal(apres.thetay, avant.thetay - 0.5);
+  assert.equal(await page.evaluate(() => window.scrollY), 0, 'the page keys do not scroll the page');
+  await page.keyboard.press('PageDown');
+  await page.click('#bouton-menu');
+  assert.ok(await visible('#menu'));
+  await page.click('#bouton-menu');
+  assert.ok(!(await visible('#menu')));
 });
 
 check('a preset chosen in the HTML menu is installed over donnees.txt and loaded paused', async () => {
@@ -258,6 +275,30 @@ check('without IndexedDB the page says edits will not be kept, and still runs', 
     assert.deepEqual(vues, []);
   } finally {
     await autre.close();
+  }
+});
+
+check('the page also runs from a static web server', async () => {
+  const http = require('http');
+  const serveur = http.createServer((q, r) => {
+    if (q.url !== '/orbelune.html') { r.writeHead(404); r.end(); return; }
+    r.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    r.end(fs.readFileSync(page_html));
+  });
+  await new Promise((ok) => serveur.listen(0, '127.0.0.1', ok));
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    autre.on('console', (m) => { if (m.type() === 'error') vues.push('console: ' + m.text()); });
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto(`http://127.0.0.1:${serveur.address().port}/orbelune.html`);
+    await autre.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
+    const l = await autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    assert.ok(l.includes("l'affichage OpenGL commence maintenant "), l.join('\n'));
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+    serveur.close();
   }
 });
 
