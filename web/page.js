@@ -106,6 +106,7 @@ Module['preRun'].push(function () {
 // ---- editor and help ---------------------------------------------------------
 
 var orbeluneEdite = null;  // path of the file in the editor
+var orbeluneEnregistreTexte = '';  // the editor's text as last read or saved
 
 function orbeluneCalqueOuvert() {
   return !document.getElementById('editeur').hidden || !document.getElementById('aide').hidden;
@@ -128,6 +129,7 @@ function orbeluneOuvre(ici, nom) {
   if (FS.analyzePath(orbeluneEdite).exists) texte = FS.readFile(orbeluneEdite, { encoding: 'utf8' });
   document.getElementById('editeur-titre').textContent = nom;
   document.getElementById('editeur-texte').value = texte;
+  orbeluneEnregistreTexte = texte;
   document.getElementById('editeur').hidden = false;
   document.getElementById('editeur-texte').focus();
 }
@@ -136,7 +138,9 @@ function orbeluneEnregistre() {
   if (!orbeluneEdite) return;
   var nom = orbeluneEdite.substring(ORBELUNE_BASE.length);
   try {
-    FS.writeFile(orbeluneEdite, document.getElementById('editeur-texte').value);
+    var texte = document.getElementById('editeur-texte').value;
+    FS.writeFile(orbeluneEdite, texte);
+    orbeluneEnregistreTexte = texte;
   } catch (e) {
     orbeluneLigne(nom + ' non enregistre : ' + e, true);
     return;
@@ -145,8 +149,15 @@ function orbeluneEnregistre() {
   orbeluneSauve(orbeluneEdite);
 }
 
-function orbeluneFermeCalques() {
+// Closing the editor with changes not saved asks first: they would be lost.
+function orbeluneFermeEditeur() {
+  if (document.getElementById('editeur-texte').value !== orbeluneEnregistreTexte &&
+      !window.confirm('Fermer sans enregistrer les modifications de donnees.txt ?')) return;
   document.getElementById('editeur').hidden = true;
+  orbeluneRendFocus();
+}
+
+function orbeluneFermeAide() {
   document.getElementById('aide').hidden = true;
   orbeluneRendFocus();
 }
@@ -224,7 +235,8 @@ function orbeluneEditable(el) {
 }
 
 function orbeluneTouche(ev) {
-  if (ev.key === 'Escape') { orbeluneFermeMenu(); if (orbeluneCalqueOuvert()) orbeluneFermeCalques(); return; }
+  // Escape closes the menu and the help; the editor only closes by its button.
+  if (ev.key === 'Escape') { orbeluneFermeMenu(); orbeluneFermeAide(); return; }
   if (orbelune.arrete || orbeluneEditable(ev.target) || orbeluneCalqueOuvert() ||
       !document.getElementById('menu').hidden || ev.ctrlKey || ev.metaKey || ev.altKey) return;
   var speciale = ORBELUNE_SPECIALES[ev.key];
@@ -281,8 +293,8 @@ function orbeluneBranche() {
     if (document.getElementById('menu').hidden) orbeluneOuvreMenu(r.left, r.bottom); else orbeluneFermeMenu();
   });
   document.getElementById('enregistrer').addEventListener('click', orbeluneEnregistre);
-  document.getElementById('fermer-editeur').addEventListener('click', orbeluneFermeCalques);
-  document.getElementById('fermer-aide').addEventListener('click', orbeluneFermeCalques);
+  document.getElementById('fermer-editeur').addEventListener('click', orbeluneFermeEditeur);
+  document.getElementById('fermer-aide').addEventListener('click', orbeluneFermeAide);
 }
 
 // ---- called by the program -------------------------------------------------------

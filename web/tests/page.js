@@ -205,8 +205,16 @@ check('the editor saves donnees.txt; its keys stay out of the simulation; "z" lo
   await page.type('#editeur-texte', 'g' + EDITE.slice(0, 1));  // "g" typed in the text, not a command
   assert.equal((await etat()).lect, 0);
   await page.$eval('#editeur-texte', (t, v) => { t.value = v; }, EDITE);
-  await page.click('#enregistrer');
+  // Closing with the changes unsaved asks first; declining keeps the editor.
+  let question = null;
+  page.once('dialog', (d) => { question = d.message(); d.dismiss(); });
   await page.click('#fermer-editeur');
+  assert.match(String(question), /sans enregistrer/);
+  await page.keyboard.press('Escape');
+  assert.ok(await visible('#editeur'));
+  assert.equal(await page.$eval('#editeur-texte', (t) => t.value), EDITE);
+  await page.click('#enregistrer');
+  await page.click('#fermer-editeur');  // saved: no question
   assert.ok(!(await visible('#editeur')));
   assert.equal(await page.evaluate(() => Module.FS.readFile('/orbelune/donnees.txt', { encoding: 'utf8' })), EDITE);
   await nouvellesLignes();
