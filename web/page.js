@@ -15,7 +15,8 @@
 // on the console says that edits will not survive the page.
 //
 // Input: keys go to the program's key callbacks unless an editable control
-// has the focus or the editor, the help or the menu is open; the canvas gets
+// has the focus or the editor, the help or the menu is open; buttons under
+// the view send g, p, z, + and - for tablets without a keyboard; the canvas gets
 // the mouse: left and middle button drag, the right button opens the menu
 // (and never reaches the drag).  Coordinates are converted to the 1024 x 768
 // pixels of the view whatever its size on screen.
@@ -291,6 +292,13 @@ function orbeluneBranche() {
   document.getElementById('bouton-menu').addEventListener('click', function (ev) {
     var r = this.getBoundingClientRect();
     if (document.getElementById('menu').hidden) orbeluneOuvreMenu(r.left, r.bottom); else orbeluneFermeMenu();
+  });
+  // Buttons for the keys a class uses most, for tablets without a keyboard.
+  Array.prototype.forEach.call(document.querySelectorAll('#touches button'), function (b) {
+    b.addEventListener('click', function () {
+      if (!orbelune.arrete) Module._pageTouche(b.dataset.touche.charCodeAt(0), orbeluneSourisX, orbeluneSourisY);
+      orbeluneRendFocus();
+    });
   });
   document.getElementById('enregistrer').addEventListener('click', orbeluneEnregistre);
   document.getElementById('fermer-editeur').addEventListener('click', orbeluneFermeEditeur);

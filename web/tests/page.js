@@ -166,6 +166,12 @@ check('special keys reach the camera; the Menu button opens and closes the menu'
   assert.equal(apres.thetay, avant.thetay - 0.5);
   assert.equal(await page.evaluate(() => window.scrollY), 0, 'the page keys do not scroll the page');
   await page.keyboard.press('PageDown');
+  // The on-screen "+" is the key "+": echoed, and its click is not a drag.
+  await nouvellesLignes();
+  await page.click('#touches button[data-touche="+"]');
+  assert.deepEqual(await nouvellesLignes(), ['+']);
+  const e = await etat();
+  assert.deepEqual([e.old_x, e.old_y], [apres.old_x, apres.old_y]);
   await page.click('#bouton-menu');
   assert.ok(await visible('#menu'));
   await page.click('#bouton-menu');
