@@ -39,6 +39,7 @@
 #include "gltx.h"
 #include "images.h"
 #include "orbelune.h"
+#include "puissance.h"
 #include "regard.h"
 
 #include <GL/glut.h>
@@ -229,7 +230,7 @@ void DrawGLSceneF() {
 }
 
 void planete(double x, double y, double z, double m, int i) {
-    float r = static_cast<float>(std::pow(m, 0.333));
+    float r = static_cast<float>(puissance0333(m));
     // Also catches a negative mass, whose power is not a number: it is drawn
     // like mass 0, with the smallest radius.
     if (!(r >= 0.1)) r = 0.1f;

@@ -1,10 +1,12 @@
 // simulation.cpp — scenario loader, attraction, time stepping, absorption and
-// trails.  The arithmetic keeps the order and grouping of the formulas so
-// that a scenario gives the same figures wherever it runs.
+// trails.  The arithmetic keeps the order and grouping of the formulas, and
+// every power is correctly rounded (square roots by sqrt, M[1]^0.333 by
+// puissance0333), so a scenario gives the same figures wherever it runs.
 #include "simulation.h"
 
 #include "arrays.h"
 #include "orbelune.h"
+#include "puissance.h"
 
 #include <climits>
 #include <cmath>
@@ -43,13 +45,13 @@ void lit(std::FILE *f, int corps, const char *quoi, const char *format, int atte
 // bodies coincide (r2 = 0 has no direction and no finite value).
 inline double pair(double m, double r2, double d) {
     if (r2 == 0.0) return 0.0;
-    double r = std::pow(r2, 0.5);
+    double r = std::sqrt(r2);
     return (-(m / r2) * d) / r;
 }
 
 // Thrust term of body 2 along v; 0 when the speed is 0 (no direction).
 inline double poussee(double thrust, double vc, double vx, double vy) {
-    double speed = std::pow(vx * vx + vy * vy, 0.5);
+    double speed = std::sqrt(vx * vx + vy * vy);
     if (speed == 0.0) return 0.0;
     return (thrust * vc) / speed;
 }
@@ -194,11 +196,12 @@ void nextD() {
 }
 
 void collision() {
+    // The radius depends on M[1] alone, which the loop never changes.
+    double R = puissance0333(M[1]);
     for (int j = 2; j <= nb; j++) {
         double dx = X[1] - X[j];
         double dy = Y[1] - Y[j];
-        double d = std::pow(dx * dx + dy * dy, 0.5);
-        double R = std::pow(M[1], 0.333);
+        double d = std::sqrt(dx * dx + dy * dy);
         if (d < R) {
             M[j] = 0;
             X[j] = 1e12;

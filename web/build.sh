@@ -13,7 +13,7 @@
 # Sources: every src/*.cpp except the desktop's own front end (GLUT window,
 # GL drawing, shell commands), plus every web/*.cpp.  Any web/genere-*.js is
 # run first as `node web/genere-X.js build-web/gen`; that directory is on the
-# include path.  The help shown by "Aide" is the text between `cat <<'AIDE'`
+# include path, with web/.  The help shown by "Aide" is the text between `cat <<'AIDE'`
 # and `AIDE` in data/help.sh.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -44,7 +44,7 @@ done
 
 # Results follow the formulas exactly, as on the desktop: no contraction into
 # fused multiply-adds, no fast-math.
-cxxflags=(-O2 -std=c++17 -Wall -Wextra -ffp-contract=off -fno-fast-math -Isrc -I"$gen")
+cxxflags=(-O2 -std=c++17 -Wall -Wextra -ffp-contract=off -fno-fast-math -Isrc -Iweb -I"$gen")
 
 core=()
 for f in src/*.cpp; do
@@ -62,14 +62,12 @@ em++ "${cxxflags[@]}" "${core[@]}" web/*.cpp -o "$out/orbelune.html" \
   --shell-file web/page.html --pre-js web/page.js \
   --embed-file "data@/orbelune" --embed-file "$gen/aide.txt@/aide.txt"
 
-# The trace tool: only the core, no page; EXIT_RUNTIME flushes standard
-# output when main returns.
+# The trace tool: the GL-free sources without the key and menu dispatch (the
+# linker keeps only what it uses); EXIT_RUNTIME flushes standard output when
+# main returns.
 trace_core=()
 for f in "${core[@]}"; do
-  case "$(basename "$f")" in
-    interaction.cpp|demarrage.cpp|gltx.cpp) ;;
-    *) trace_core+=("$f") ;;
-  esac
+  [ "$(basename "$f")" = interaction.cpp ] || trace_core+=("$f")
 done
 em++ "${cxxflags[@]}" "${trace_core[@]}" tools/orbelune-trace.cpp -o "$out/orbelune-trace.js" \
   -sENVIRONMENT=node -sSINGLE_FILE=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \

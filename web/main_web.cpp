@@ -30,6 +30,7 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -110,5 +111,23 @@ EMSCRIPTEN_KEEPALIVE void pageMouvement(int x, int y) { motion(x, y); }
 EMSCRIPTEN_KEEPALIVE double pageLots() { return lots; }
 
 EMSCRIPTEN_KEEPALIVE double pageImages() { return images; }
+
+// The state the page's tests look at, as JSON; doubles with 17
+// digits so they read back exactly.  The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char *pageEtat() {
+    static std::string json;
+    char tampon[160];
+    std::snprintf(tampon, sizeof tampon,
+                  "{\"lect\":%d,\"nb\":%d,\"t\":%d,\"dt\":%.17g,\"old_x\":%d,\"old_y\":%d,"
+                  "\"spin_x\":%.9g,\"spin_y\":%.9g,\"corps\":[",
+                  lect, nb, t, dt, old_x, old_y, spin_x, spin_y);
+    json = tampon;
+    for (int i = 1; i <= nb; i++) {
+        std::snprintf(tampon, sizeof tampon, "%s[%.17g,%.17g,%.17g]", i > 1 ? "," : "", M[i], X[i], Y[i]);
+        json += tampon;
+    }
+    json += "]}";
+    return json.c_str();
+}
 
 } // extern "C"

@@ -315,6 +315,7 @@ var orbelune = window['orbelune'] = {
   premiereImage: null,
   lots: function () { return Module._pageLots(); },
   images: function () { return Module._pageImages(); },
+  etat: function () { return JSON.parse(UTF8ToString(Module._pageEtat())); },
   touche: function (c) { Module._pageTouche(c.charCodeAt(0), 0, 0); },
   menu: function (valeur) { Module._pageMenuChoix(Module._pageMenuAttache(), valeur); }
 };

@@ -6,6 +6,8 @@
 // masses after each batch), never read back from the files.  Press sequences
 // are the ones data/help.sh tells the students, counted in batches from the
 // moment "g" is pressed.  Units: G = 1; a batch is 50 steps of 0.001.
+#include "puissance.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -100,7 +102,7 @@ Trace trace(const std::string &name, long batches, long every, const std::vector
 }
 
 // ---- measures ---------------------------------------------------------------
-double rabs(const Trace &tr) { return std::pow(tr.etats[0][1].m, 0.333); }
+double rabs(const Trace &tr) { return puissance0333(tr.etats[0][1].m); }
 
 struct Rel {
     double x, y, u, v;

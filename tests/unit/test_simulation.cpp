@@ -63,7 +63,7 @@ TEST(ForcesGrouping, PairTermFollowsTheWrittenGrouping) {
     double v[NSLOTS] = {};
     double dx = x[2] - x[1], dy = y[2] - y[1];
     double r2 = dx * dx + dy * dy;
-    double r = std::pow(r2, 0.5);
+    double r = std::sqrt(r2);
     EXPECT_EQ(Fx(2, 2, m, x, y, v, v, 0.0), 0.0 + (-(m[1] / r2) * dx) / r);
     EXPECT_EQ(Fy(2, 2, m, x, y, v, v, 0.0), 0.0 + (-(m[1] / r2) * dy) / r);
 }
