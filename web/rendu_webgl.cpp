@@ -9,7 +9,7 @@
 //   projection   gluPerspective(60, aspect, 0.1, 1000), aspect 1024/768 from
 //                InitGL, width/height from every reshape (a zero height is
 //                taken as 1), all in maillage.cpp;
-//   camera       regardImage (regard.h), the desktop's own per-frame step,
+//   camera       regardImage (scene.h), the desktop's own per-frame step,
 //                then the look-at and, in rotation mode, the turns by the
 //                drag offset;
 //   light        light 1 only, positional, colours LightAmbient and
@@ -51,7 +51,7 @@
 #include "images.h"
 #include "maillage.h"
 #include "orbelune.h"
-#include "regard.h"
+#include "scene.h"
 
 #include <GLES3/gl3.h>
 
@@ -395,11 +395,7 @@ void DrawGLSceneF() {
 }
 
 void planete(double x, double y, double z, double m, int i) {
-    float r = static_cast<float>(std::pow(m, 0.333));
-    // Also catches a negative mass, whose power is not a number: it is drawn
-    // like mass 0, with the smallest radius.
-    if (!(r >= 0.1)) r = 0.1f;
-    if (r > 2.0) r = 2.0f;
+    float r = rayonCorps(m);
     if (skii < 0 || skii > 3 || !programme) return;
     float modele[16];
     for (int k = 0; k < 16; k++) modele[k] = vue[k];
