@@ -7,7 +7,10 @@
 // notes when the first frame was drawn, loads the scenario through the
 // page's own file system and reload key, switches swept areas on with the
 // aspect menu's trail entry, presses "g", lets one second pass, and then
-// counts frames and batches in every following second.  One line of JSON
+// counts frames and batches in every following second.  Each run is paired
+// with one of the same page showing no bodies (the scenario "nb=0"): the
+// frame rate that the browser and the machine allow at that moment, which
+// tells the renderer's share apart from a busy machine's.  One line of JSON
 // per run on standard output.
 'use strict';
 const fs = require('fs');
@@ -19,7 +22,7 @@ const [page_, scenarioFile, runs, seconds] = process.argv.slice(2);
 const scenario = fs.readFileSync(scenarioFile, 'utf8');
 const url = 'file://' + path.resolve(page_);
 
-async function run() {
+async function run(scenario) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'orbelune-bench-'));
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
@@ -58,7 +61,7 @@ async function run() {
       setTimeout(tick, 1000); // the first second after "g" is not counted
     }), Number(seconds));
     const state = await page.evaluate(() => document.getElementById('console').textContent);
-    if (!/15 corps/.test(state)) errors.push('the 15-body scenario was not loaded');
+    if (!state.includes(scenario === 'nb=0\n' ? '0 corps' : '15 corps')) errors.push('the scenario was not loaded');
     return {firstFrameMs: first.sinceNavigation, firstFrameAfterOpenMs: first.wall - opened, windows, errors};
   } finally {
     await browser.close();
@@ -67,5 +70,9 @@ async function run() {
 }
 
 (async () => {
-  for (let r = 0; r < Number(runs); r++) console.log(JSON.stringify(await run()));
+  for (let r = 0; r < Number(runs); r++) {
+    const full = await run(scenario);
+    const empty = await run('nb=0\n');
+    console.log(JSON.stringify({full, empty}));
+  }
 })().catch((e) => { console.error(e); process.exit(1); });
