@@ -13,7 +13,7 @@
 // the drag offset in degrees and re-sends light 1 from beside the eye;
 // translation drifts the eye by the drag offset / 1000 per frame; flight
 // advances the eye 0.015 per frame along the heading and applies the pending
-// vertical step.  That state update is regardImage (regard.h), which the
+// vertical step.  That state update is regardImage (scene.h), which the
 // browser edition shares.  The frame ends by posting the next one, so the
 // window is redrawn continuously, running or paused.
 //
@@ -39,8 +39,7 @@
 #include "gltx.h"
 #include "images.h"
 #include "orbelune.h"
-#include "puissance.h"
-#include "regard.h"
+#include "scene.h"
 
 #include <GL/glut.h>
 
@@ -230,11 +229,7 @@ void DrawGLSceneF() {
 }
 
 void planete(double x, double y, double z, double m, int i) {
-    float r = static_cast<float>(puissance0333(m));
-    // Also catches a negative mass, whose power is not a number: it is drawn
-    // like mass 0, with the smallest radius.
-    if (!(r >= 0.1)) r = 0.1f;
-    if (r > 2.0) r = 2.0f;
+    float r = rayonCorps(m);
     glPushMatrix();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
     glBindTexture(GL_TEXTURE_2D, nomTexture(i - 1));

@@ -9,7 +9,7 @@
 //   projection   gluPerspective(60, aspect, 0.1, 1000), aspect 1024/768 from
 //                InitGL, width/height from every reshape (a zero height is
 //                taken as 1), all in maillage.cpp;
-//   camera       regardImage (regard.h), the desktop's own per-frame step,
+//   camera       regardImage (scene.h), the desktop's own per-frame step,
 //                then the look-at and, in rotation mode, the turns by the
 //                drag offset;
 //   light        light 1 only, positional, colours LightAmbient and
@@ -42,14 +42,16 @@
 // Failure: as on the desktop, a missing or unreadable image leaves the
 // objects it would fill empty, and the bodies bound to them show their lit
 // colour.  A shader that does not compile is reported on standard error and
-// nothing is drawn.
+// nothing is drawn.  Without InitGL (no WebGL on the page), or after such a
+// failure, every function returns without touching GL, so the keys and the
+// menu go on working on the simulation.
 #include "display.h"
 
 #include "gltx.h"
 #include "images.h"
 #include "maillage.h"
 #include "orbelune.h"
-#include "regard.h"
+#include "scene.h"
 
 #include <GLES3/gl3.h>
 
@@ -265,7 +267,6 @@ void chargeTraces() {
 float projection[16];
 float vue[16];        // the frame's camera: look-at and, in rotation mode, the turns
 float lumiereOeil[4]; // light 1's position as last sent, in eye space
-bool eclaire = true;
 
 // glLightfv(GL_POSITION) with the modelview m of this moment.
 void envoieLumiere(const float m[16]) {
@@ -357,18 +358,18 @@ void ReSizeGLScene(int width, int height) {
     // A window of no height keeps a finite projection: its aspect is taken
     // as if it were one pixel high.
     if (height == 0) height = 1;
+    if (!programme) return; // no WebGL: nothing to fit
     glViewport(0, 0, width, height);
     projette(width, height);
 }
 
 void eclairage(int allume) {
-    eclaire = allume != 0;
-    glUniform1i(uEclairage, eclaire ? 1 : 0);
+    if (programme) glUniform1i(uEclairage, allume ? 1 : 0);
 }
 
 void DrawGLSceneF() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!programme) return;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     float oeil[3], centre[3];
     const float haut[3] = {0.0f, 1.0f, 0.0f};
@@ -394,11 +395,7 @@ void DrawGLSceneF() {
 }
 
 void planete(double x, double y, double z, double m, int i) {
-    float r = static_cast<float>(std::pow(m, 0.333));
-    // Also catches a negative mass, whose power is not a number: it is drawn
-    // like mass 0, with the smallest radius.
-    if (!(r >= 0.1)) r = 0.1f;
-    if (r > 2.0) r = 2.0f;
+    float r = rayonCorps(m);
     if (skii < 0 || skii > 3 || !programme) return;
     float modele[16];
     for (int k = 0; k < 16; k++) modele[k] = vue[k];

@@ -1,9 +1,12 @@
-// test_regard.cpp — the camera's per-frame step: what each mode moves, which
+// test_scene.cpp — the camera's per-frame step: what each mode moves, which
 // look-at a frame uses, and where rotation mode puts the light.
 #include "orbelune.h"
-#include "regard.h"
+#include "scene.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -85,6 +88,24 @@ TEST_F(Camera, AVerticalPressMovesTheFlyingEyeOnce) {
     vitesse = -0.05f;
     image();
     EXPECT_EQ(yv, 0.05f);
+}
+
+TEST(DisplayRadius, IsTheMassToThePower0333ClampedTo01And2) {
+    struct Cas { double m; float r; };
+    const Cas cas[] = {
+        {1.0, 1.0f},
+        {8.0, static_cast<float>(std::pow(8.0, 0.333))}, // about 1.9986: 0.333 is not a third
+        {8.02, 2.0f},
+        {1e6, 2.0f},
+        {0.000994, static_cast<float>(std::pow(0.000994, 0.333))}, // just above 0.1
+        {0.000993, 0.1f},                                        // just below
+        {0.0, 0.1f},
+        {-5.0, 0.1f},
+        {std::numeric_limits<double>::quiet_NaN(), 0.1f},
+    };
+    for (const Cas &c : cas) EXPECT_FLOAT_EQ(rayonCorps(c.m), c.r) << c.m;
+    EXPECT_GT(rayonCorps(0.000994), 0.1f);
+    EXPECT_LT(rayonCorps(8.0), 2.0f);
 }
 
 } // namespace

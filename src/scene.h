@@ -1,5 +1,10 @@
-// regard.h — the camera's per-frame step, shared by the desktop and the
-// browser renderers so that both move the eye identically.
+// scene.h — what the desktop and the browser renderers compute alike, so
+// that both show the same picture: the camera's per-frame step and a body's
+// display radius.  No GL.
+//
+// rayonCorps(m): the mass to the power 0.333 (correctly rounded, puissance.h)
+// as a float, clamped to 0.1 .. 2.0; a negative or undefined mass, whose power
+// is not a number, gets the smallest radius, 0.1.
 //
 // Every camera mode looks from the eye along the heading (sth, 0, -cth) with
 // y up.  regardImage advances the camera state (orbelune.h) by one frame for
@@ -13,10 +18,11 @@
 //                is recomputed from thetay and the eye advances 0.015 along it
 //                and takes the pending vertical step vitesse.
 // Single precision where the desktop has always used it (eye, centre, drift),
-// double precision then float for the heading and the flight step.  No GL.
-#ifndef ORBELUNE_REGARD_H
-#define ORBELUNE_REGARD_H
+// double precision then float for the heading and the flight step.
+#ifndef ORBELUNE_SCENE_H
+#define ORBELUNE_SCENE_H
 
 void regardImage(float oeil[3], float centre[3]);
+float rayonCorps(double m);
 
 #endif

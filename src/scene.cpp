@@ -1,7 +1,9 @@
-// regard.cpp — the camera's per-frame step (see regard.h).
-#include "regard.h"
+// scene.cpp — the camera's per-frame step and a body's display radius (see
+// scene.h).
+#include "scene.h"
 
 #include "orbelune.h"
+#include "puissance.h"
 
 #include <cmath>
 
@@ -41,4 +43,11 @@ void regardImage(float oeil[3], float centre[3]) {
         yv = yv + vitesse;
         vitesse = 0.0f;
     }
+}
+
+float rayonCorps(double m) {
+    float r = static_cast<float>(puissance0333(m));
+    if (!(r >= 0.1)) r = 0.1f; // also a negative mass: its power is not a number
+    if (r > 2.0) r = 2.0f;
+    return r;
 }
