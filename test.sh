@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # test.sh — installs what is missing, builds, and runs every test:
-#   1. unit and window tests in a normal build;
+#   1. unit and window tests in a normal build, and the browser edition
+#      (built into build-web/): its trace tool under node against the native
+#      one, the page in a headless Chromium, its picture against the window
+#      program's;
 #   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
-#   3. a short run of each fuzz target on its committed corpus;
-#   4. the browser edition: its build, its trace tool under node against the
-#      native one, and the page in a headless Chromium.
+#   3. a short run of each fuzz target on its committed corpus.
 # Works from any directory; builds go to build/, build-asan/, build-fuzz/ and
 # build-web/.
 set -euo pipefail
@@ -13,10 +14,10 @@ cd "$top"
 source scripts/setup.sh
 jobs=$(nproc)
 
-echo "== build and tests (normal build)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+echo "== build and tests (normal build, and the browser edition in build-web/)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_WEB_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs" -LE web
+ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== unit tests under ASan + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBELUNE_SANITIZE=ON \
@@ -39,7 +40,4 @@ for src in tests/fuzz/fuzz_*.cpp; do
     "build-fuzz/$name" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 "$work" "$corpus" 2>&1 | tail -n 3
   rm -rf "$work"
 done
-echo "== browser edition: build, trace under node, page in headless Chromium"
-cmake -S . -B build -DORBELUNE_WEB_TESTS=ON >/dev/null
-ctest --test-dir build --output-on-failure -L web
 echo "== all tests passed"
