@@ -158,7 +158,7 @@ check('a drag with the left button turns the view by its offset; the right butto
   assert.deepEqual([e.spin_x, e.spin_y], [0, 0]);
 });
 
-check('special keys reach the camera; the Menu button opens and closes the menu', async () => {
+check('special keys reach the camera; the on-screen keys and the Menu button work; "F" fills the screen', async () => {
   const avant = await etat();
   for (const k of ['PageUp', 'PageUp', 'PageDown', 'ArrowLeft', 'ArrowLeft', 'ArrowRight']) await page.keyboard.press(k);
   const apres = await etat();
@@ -176,6 +176,16 @@ check('special keys reach the camera; the Menu button opens and closes the menu'
   assert.ok(await visible('#menu'));
   await page.click('#bouton-menu');
   assert.ok(!(await visible('#menu')));
+  // "F": the view alone fills the screen, still 4:3.
+  await page.keyboard.press('F');
+  await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 3000 });
+  const vue = await page.evaluate(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    return [document.fullscreenElement.id, r.width * 3 === r.height * 4];
+  });
+  assert.deepEqual(vue, ['vue', true]);
+  await page.evaluate(() => document.exitFullscreen());
+  await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 3000 });
 });
 
 check('a preset chosen in the HTML menu is installed over donnees.txt and loaded paused', async () => {
