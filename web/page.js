@@ -159,7 +159,9 @@ function orbeluneFermeEditeur() {
 }
 
 function orbeluneFermeAide() {
-  document.getElementById('aide').hidden = true;
+  var aide = document.getElementById('aide');
+  if (aide.hidden) return;
+  aide.hidden = true;
   orbeluneRendFocus();
 }
 

@@ -226,8 +226,10 @@ check('the editor saves donnees.txt; its keys stay out of the simulation; "z" lo
   page.once('dialog', (d) => { question = d.message(); d.dismiss(); });
   await page.click('#fermer-editeur');
   assert.match(String(question), /sans enregistrer/);
+  await page.focus('#editeur-texte');
   await page.keyboard.press('Escape');
   assert.ok(await visible('#editeur'));
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'editeur-texte', 'Escape leaves the text focused');
   assert.equal(await page.$eval('#editeur-texte', (t) => t.value), EDITE);
   await page.click('#enregistrer');
   await page.click('#fermer-editeur');  // saved: no question
