@@ -328,6 +328,34 @@ check('the page also runs from a static web server', async () => {
   }
 });
 
+check('without WebGL 2 the page says so, and the simulation, keys and menu still work', async () => {
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    await autre.evaluateOnNewDocument(() => {
+      const avant = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (type, ...r) {
+        return /webgl/.test(type) ? null : avant.call(this, type, ...r);
+      };
+    });
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto('file://' + page_html);
+    const lignes = () => autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    await autre.waitForFunction(() => document.getElementById('console').textContent.includes('WebGL 2 indisponible'),
+                                { timeout: 15000 });
+    await autre.keyboard.press('g');
+    await autre.waitForFunction('orbelune.lots() > 10', { timeout: 5000 });
+    await autre.keyboard.press('+');
+    assert.equal((await lignes()).slice(-1)[0], '+');
+    await autre.mouse.click(300, 300, { button: 'right' });
+    assert.ok(await autre.$eval('#menu', (m) => !m.hidden));
+    assert.equal(await autre.evaluate('orbelune.images()'), 0);
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+  }
+});
+
 function fs_lit(p) { return fs.readFileSync(p, 'utf8'); }
 
 // Colours [r, g, b] of the view's pixels at `points`, from a screenshot of
