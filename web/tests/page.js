@@ -188,6 +188,24 @@ check('special keys reach the camera; the on-screen keys and the Menu button wor
   await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 3000 });
 });
 
+check('the HTML menu holds the desktop tree, labels exact to the trailing space', async () => {
+  const arbre = await page.evaluate(() => {
+    const liste = (ul) => Array.from(ul.children, (li) => {
+      const sous = li.querySelector(':scope > ul');
+      return sous ? [li.firstChild.textContent, liste(sous)] : li.firstChild.textContent;
+    });
+    return liste(document.getElementById('menu'));
+  });
+  assert.deepEqual(arbre.map((e) => (Array.isArray(e) ? e[0] : e)), [
+    'Cas Initiaux', 'Edition du fichier donnees', 'Lance calcul (g)', 'Pause calcul (p)', 'vues ',
+    'RAZ vue /RAZ calcul->(z)', 'Aspect', 'dt*2                    ', 'dt/2                   ',
+    'Aide               ', 'Quitte              (Q)']);
+  assert.equal(arbre[0][1].length, 15);
+  assert.equal(arbre[0][1][8], 'hyperbole ');
+  assert.deepEqual(arbre[4][1], ['translation (t)', 'rotation.....(r)', 'vol............ (v)', '(pgup) (pgdn) ']);
+  assert.deepEqual(arbre[6][1], ['solide/ squelette       ', 'Trajectoire/Aire O/N    ', 'couleur O/N         (l)']);
+});
+
 check('a preset chosen in the HTML menu is installed over donnees.txt and loaded paused', async () => {
   await page.keyboard.press('g');
   await nouvellesLignes();
