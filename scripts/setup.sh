@@ -6,6 +6,7 @@ orbelune_packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils xdg-utils
   imagemagick netpbm python3-pil valgrind desktop-file-utils
+  libmpfr-dev g++-aarch64-linux-gnu qemu-user
 )
 # The browser edition (web/build.sh sources this file with ORBELUNE_SETUP=web):
 # emscripten, chromium for its tests, and node with npm unless the commands

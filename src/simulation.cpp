@@ -5,6 +5,7 @@
 #include "simulation.h"
 
 #include "arrays.h"
+#include "lot.h"
 #include "orbelune.h"
 #include "puissance.h"
 
@@ -168,7 +169,7 @@ double Fy(int i, int n, const double *masses, const double *xs, const double *ys
     return somme;
 }
 
-void nextD() {
+void nextDReference() {
     // Mid-step state of one step; nothing carries from one step to the next.
     double xm[NSLOTS] = {0}, ym[NSLOTS] = {0}, xpm[NSLOTS] = {0}, ypm[NSLOTS] = {0};
     for (int s = 0; s < NSTEPS; s++) {
@@ -186,6 +187,42 @@ void nextD() {
             Xp[j] = Xp[j] + ax * dt;
             double ay = Fy(j, nbat, M, xm, ym, xpm, ypm, px);
             Yp[j] = Yp[j] + ay * dt;
+            X[j] = X[j] + dt * Xp[j];
+            Y[j] = Y[j] + dt * Yp[j];
+        }
+    }
+    px = 0.0;
+    collision();
+    if (t % SAMPLE_EVERY == 0) echantillonne();
+}
+
+void nextD() {
+    // The reference batch's arithmetic, with each stage's accelerations
+    // computed for all bodies at once (src/lot.h); the updates read the
+    // accelerations in the same order as the reference, so the bits agree.
+    double xm[NSLOTS] = {0}, ym[NSLOTS] = {0}, xpm[NSLOTS] = {0}, ypm[NSLOTS] = {0};
+    double ax[NSLOTS], ay[NSLOTS];
+    for (int s = 0; s < NSTEPS; s++) {
+        t = (t >= T_WRAP - 1) ? t - (T_WRAP - 1) : t + 1;
+        accelerations(nb, nbat, M, X, Y, ax, ay);
+        if (nb >= 2) {
+            ax[2] += poussee(px, Xp[2], Xp[2], Yp[2]);
+            ay[2] += poussee(px, Yp[2], Xp[2], Yp[2]);
+        }
+        for (int j = 1; j <= nb; j++) {
+            xpm[j] = Xp[j] + (ax[j] * dt) * 0.5;
+            ypm[j] = Yp[j] + (ay[j] * dt) * 0.5;
+            xm[j] = X[j] + (dt * 0.5) * xpm[j];
+            ym[j] = Y[j] + (dt * 0.5) * ypm[j];
+        }
+        accelerations(nb, nbat, M, xm, ym, ax, ay);
+        if (nb >= 2) {
+            ax[2] += poussee(px, xpm[2], xpm[2], ypm[2]);
+            ay[2] += poussee(px, ypm[2], xpm[2], ypm[2]);
+        }
+        for (int j = 1; j <= nb; j++) {
+            Xp[j] = Xp[j] + ax[j] * dt;
+            Yp[j] = Yp[j] + ay[j] * dt;
             X[j] = X[j] + dt * Xp[j];
             Y[j] = Y[j] + dt * Yp[j];
         }

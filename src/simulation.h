@@ -40,8 +40,11 @@ double Fy(int i, int n, const double *masses, const double *xs, const double *ys
           const double *vxs, const double *vys, double thrust);
 
 // One batch: 50 steps, then px = 0, collision(), and a trail sample when
-// t is a multiple of 1000.
+// t is a multiple of 1000.  nextD is organised for speed (src/lot.h);
+// nextDReference is the same batch written straight from the formulas, with
+// Fx and Fy, which the tests hold nextD to bit for bit.
 void nextD();
+void nextDReference();
 // Body 1 absorbs every body strictly within its radius M[1]^0.333.
 void collision();
 // Trail sample: the newest position (or a repeat for a massless body) goes

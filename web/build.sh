@@ -11,7 +11,7 @@
 # scripts/setup.sh, the npm packages of web/package-lock.json).
 #
 # Sources: every src/*.cpp except the desktop's own front end (GLUT window,
-# GL drawing, shell commands), plus every web/*.cpp.  Any web/genere-*.js is
+# GL drawing, shell commands) and the x86 vector paths, plus every web/*.cpp.  Any web/genere-*.js is
 # run first as `node web/genere-X.js build-web/gen`; that directory is on the
 # include path, with web/.  The help shown by "Aide" is the text between `cat <<'AIDE'`
 # and `AIDE` in data/help.sh.
@@ -46,10 +46,12 @@ done
 # fused multiply-adds, no fast-math.
 cxxflags=(-O2 -std=c++17 -Wall -Wextra -ffp-contract=off -fno-fast-math -Isrc -Iweb -I"$gen")
 
+# Not for the page: the desktop's front end, and the x86 vector paths (*_avx2,
+# *_avx512; WebAssembly runs the portable batch).
 core=()
 for f in src/*.cpp; do
   case "$(basename "$f")" in
-    main.cpp|display.cpp|fenetre_glut.cpp|hote_bureau.cpp|shell.cpp) ;;
+    main.cpp|display.cpp|fenetre_glut.cpp|hote_bureau.cpp|shell.cpp|*_avx*.cpp) ;;
     *) core+=("$f") ;;
   esac
 done
