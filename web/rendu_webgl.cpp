@@ -23,7 +23,11 @@
 //   textures     modulate the lit colour; a texture object that GL would
 //                find incomplete (no mipmaps under a mipmapping filter, or
 //                never filled) textures nothing, where WebGL would sample
-//                black;
+//                black.  Shapes without texture coordinates of their own
+//                (spheres, the wire teapot, trails, areas) all sample (0, 0):
+//                that one filtered colour is computed once from the image's
+//                corners and passed as a constant, which spares software
+//                WebGL a texture lookup per pixel of the large swept areas;
 //   shapes       the meshes of maillage.h in static buffers, one draw each;
 //   trails       every body's trail and swept area copied into one buffer
 //                at the start of the frame, drawn by ranges; a swept area is
@@ -71,6 +75,8 @@ struct ObjetTexture {
     int largeur = 0, hauteur = 0; // level 0; 0 while empty
     bool mipmaps = false;         // full chain built
     bool filtreMipmap = true;     // minification asks for mipmaps (GL's default)
+    bool agrandiLineaire = true;  // magnification GL_LINEAR (GL's default)
+    float coins[4][3] = {};       // level 0's texels (0, 0), (w-1, 0), (0, h-1), (w-1, h-1), 0..1
 };
 ObjetTexture objets[NOMS_CHARGES];
 ObjetTexture *lie = nullptr; // the object bound at this moment
@@ -90,6 +96,18 @@ void filtres(GLint agrandi, GLint reduit) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, agrandi);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, reduit);
     lie->filtreMipmap = reduit != GL_NEAREST && reduit != GL_LINEAR;
+    lie->agrandiLineaire = agrandi == GL_LINEAR;
+}
+
+// What GL samples at the texture coordinate (0, 0) when every vertex of a
+// draw has it: no derivatives, so magnification, on level 0; nearest gives
+// texel (0, 0), linear the mean of the four corner texels (the sample point
+// lies on the corner shared by the repeated image's four corners).
+void texelOrigine(const ObjetTexture &o, float rgb[3]) {
+    for (int c = 0; c < 3; c++)
+        rgb[c] = o.agrandiLineaire
+                     ? ((o.coins[0][c] + o.coins[1][c]) + (o.coins[2][c] + o.coins[3][c])) / 4.0f
+                     : o.coins[0][c];
 }
 
 // Level-0 upload into the bound object; a new level 0 drops any chain.
@@ -101,6 +119,10 @@ void envoieImage(const GltxImage *image) {
     lie->largeur = image->width;
     lie->hauteur = image->height;
     lie->mipmaps = false;
+    const int w = image->width, h = image->height;
+    const long coins[4] = {0, w - 1, static_cast<long>(h - 1) * w, static_cast<long>(h - 1) * w + (w - 1)};
+    for (int k = 0; k < 4; k++)
+        for (int c = 0; c < 3; c++) lie->coins[k][c] = image->data[3 * coins[k] + c] / 255.0f;
 }
 
 // ---- shaders -------------------------------------------------------------
@@ -143,18 +165,24 @@ const char *const SOURCE_FRAGMENTS = R"(#version 300 es
 precision highp float;
 in vec4 vCouleur;
 in vec2 vTexture;
-uniform bool uTexture;
+uniform int uTexture;    // 0 none, 1 sampled, 2 the constant uTexel
 uniform sampler2D uImage;
+uniform vec3 uTexel;
 out vec4 couleur;
 void main() {
-    couleur = uTexture ? vCouleur * texture(uImage, vTexture) : vCouleur;
+    if (uTexture == 1)
+        couleur = vCouleur * texture(uImage, vTexture);
+    else if (uTexture == 2)
+        couleur = vCouleur * vec4(uTexel, 1.0);
+    else
+        couleur = vCouleur;
 }
 )";
 
 enum { A_POSITION = 0, A_NORMALE = 1, A_TEXTURE = 2 };
 
 GLuint programme = 0;
-GLint uProjection, uVueModele, uTaille, uEclairage, uLumiere, uAmbiante, uDiffuse, uTexture, uImage;
+GLint uProjection, uVueModele, uTaille, uEclairage, uLumiere, uAmbiante, uDiffuse, uTexture, uImage, uTexel;
 
 // False, with the GL's log on standard error, when a shader did not compile
 // or the program did not link (etat: GL_COMPILE_STATUS or GL_LINK_STATUS).
@@ -200,6 +228,7 @@ void creeProgramme() {
     uDiffuse = glGetUniformLocation(programme, "uDiffuse");
     uTexture = glGetUniformLocation(programme, "uTexture");
     uImage = glGetUniformLocation(programme, "uImage");
+    uTexel = glGetUniformLocation(programme, "uTexel");
     glUniform1i(uImage, 0);
     glUniform1i(uEclairage, 1);
 }
@@ -209,7 +238,8 @@ void creeProgramme() {
 struct Forme {
     GLuint vao = 0;
     GLenum primitive = GL_TRIANGLES;
-    GLsizei nombre = 0; // indices
+    GLsizei nombre = 0;     // indices
+    bool coordonnees = false; // texture coordinates other than (0, 0)
 };
 Forme formes[4]; // by skii: solid sphere, wire sphere, solid teapot, wire teapot
 
@@ -232,6 +262,8 @@ void chargeForme(Forme &f, const Maillage &m, GLenum primitive) {
     glBindVertexArray(0);
     f.primitive = primitive;
     f.nombre = static_cast<GLsizei>(m.indices.size());
+    for (size_t k = 0; k < m.sommets.size(); k += SOMMET_FLOATS)
+        if (m.sommets[k + 6] != 0.0f || m.sommets[k + 7] != 0.0f) f.coordonnees = true;
 }
 
 // Trails and swept areas: positions only; normal and texture coordinate are
@@ -276,11 +308,21 @@ void envoieLumiere(const float m[16]) {
     glUniform3fv(uDiffuse, 1, LightDiffuse);
 }
 
-// Binds what the drawing's number n stands for; false when it textures nothing.
-void lieNumero(int n) {
-    bool texture = n >= 0 && n < NOMS_CHARGES && complet(objets[n]);
-    if (texture) glBindTexture(GL_TEXTURE_2D, objets[n].nom);
-    glUniform1i(uTexture, texture ? 1 : 0);
+// Textures the next draw with what the drawing's number n stands for.  A
+// draw whose vertices all have the texture coordinate (0, 0) (uniforme) gets
+// the one colour GL would sample there, and no texture lookup per pixel.
+void lieNumero(int n, bool uniforme) {
+    if (!(n >= 0 && n < NOMS_CHARGES && complet(objets[n]))) {
+        glUniform1i(uTexture, 0);
+    } else if (uniforme) {
+        float rgb[3];
+        texelOrigine(objets[n], rgb);
+        glUniform3fv(uTexel, 1, rgb);
+        glUniform1i(uTexture, 2);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, objets[n].nom);
+        glUniform1i(uTexture, 1);
+    }
 }
 
 void projette(int largeur, int hauteur) {
@@ -402,8 +444,8 @@ void planete(double x, double y, double z, double m, int i) {
     matTranslation(modele, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
     glUniformMatrix4fv(uVueModele, 1, GL_FALSE, modele);
     glUniform1f(uTaille, r);
-    lieNumero(i - 1);
     const Forme &f = formes[skii];
+    lieNumero(i - 1, !f.coordonnees);
     glBindVertexArray(f.vao);
     glDrawElements(f.primitive, f.nombre, GL_UNSIGNED_SHORT, nullptr);
 }
@@ -416,7 +458,7 @@ bool prepareTrace(int i) {
     if (!programme || i < 1 || i > nb || traces.empty()) return false;
     glUniformMatrix4fv(uVueModele, 1, GL_FALSE, vue);
     glUniform1f(uTaille, 1.0f);
-    lieNumero(3);
+    lieNumero(3, true);
     glBindVertexArray(vaoTraces);
     glVertexAttrib3f(A_NORMALE, 0.0f, aireFaite ? 1.0f : 0.0f, aireFaite ? 0.0f : 1.0f);
     glVertexAttrib2f(A_TEXTURE, 0.0f, 0.0f);
