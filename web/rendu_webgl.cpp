@@ -76,7 +76,7 @@ struct ObjetTexture {
     bool mipmaps = false;         // full chain built
     bool filtreMipmap = true;     // minification asks for mipmaps (GL's default)
     bool agrandiLineaire = true;  // magnification GL_LINEAR (GL's default)
-    float coins[4][3] = {};       // level 0's texels (0, 0), (w-1, 0), (0, h-1), (w-1, h-1), 0..1
+    float origine[2][3] = {};     // level 0 sampled at (0, 0): nearest, linear (texelOrigine)
 };
 ObjetTexture objets[NOMS_CHARGES];
 ObjetTexture *lie = nullptr; // the object bound at this moment
@@ -99,17 +99,6 @@ void filtres(GLint agrandi, GLint reduit) {
     lie->agrandiLineaire = agrandi == GL_LINEAR;
 }
 
-// What GL samples at the texture coordinate (0, 0) when every vertex of a
-// draw has it: no derivatives, so magnification, on level 0; nearest gives
-// texel (0, 0), linear the mean of the four corner texels (the sample point
-// lies on the corner shared by the repeated image's four corners).
-void texelOrigine(const ObjetTexture &o, float rgb[3]) {
-    for (int c = 0; c < 3; c++)
-        rgb[c] = o.agrandiLineaire
-                     ? ((o.coins[0][c] + o.coins[1][c]) + (o.coins[2][c] + o.coins[3][c])) / 4.0f
-                     : o.coins[0][c];
-}
-
 // Level-0 upload into the bound object; a new level 0 drops any chain.
 void envoieImage(const GltxImage *image) {
     if (!image) return;
@@ -119,10 +108,8 @@ void envoieImage(const GltxImage *image) {
     lie->largeur = image->width;
     lie->hauteur = image->height;
     lie->mipmaps = false;
-    const int w = image->width, h = image->height;
-    const long coins[4] = {0, w - 1, static_cast<long>(h - 1) * w, static_cast<long>(h - 1) * w + (w - 1)};
-    for (int k = 0; k < 4; k++)
-        for (int c = 0; c < 3; c++) lie->coins[k][c] = image->data[3 * coins[k] + c] / 255.0f;
+    texelOrigine(lie->origine[0], image->data, image->width, image->height, false);
+    texelOrigine(lie->origine[1], image->data, image->width, image->height, true);
 }
 
 // ---- shaders -------------------------------------------------------------
@@ -315,9 +302,7 @@ void lieNumero(int n, bool uniforme) {
     if (!(n >= 0 && n < NOMS_CHARGES && complet(objets[n]))) {
         glUniform1i(uTexture, 0);
     } else if (uniforme) {
-        float rgb[3];
-        texelOrigine(objets[n], rgb);
-        glUniform3fv(uTexel, 1, rgb);
+        glUniform3fv(uTexel, 1, objets[n].origine[objets[n].agrandiLineaire ? 1 : 0]);
         glUniform1i(uTexture, 2);
     } else {
         glBindTexture(GL_TEXTURE_2D, objets[n].nom);
