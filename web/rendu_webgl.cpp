@@ -29,6 +29,10 @@
 //                corners and passed as a constant, which spares software
 //                WebGL a texture lookup per pixel of the large swept areas;
 //   shapes       the meshes of maillage.h in static buffers, one draw each;
+//                solid spheres seen from outside are drawn with their back
+//                faces culled, and those under 5 pixels in radius with 10
+//                slices and stacks (planete): no visible change, much less
+//                work for software WebGL;
 //   trails       every body's trail and swept area copied into one buffer
 //                at the start of the frame, drawn by ranges; a swept area is
 //                a fan around body 1, which is the desktop's polygon whenever
@@ -229,6 +233,7 @@ struct Forme {
     bool coordonnees = false; // texture coordinates other than (0, 0)
 };
 Forme formes[4]; // by skii: solid sphere, wire sphere, solid teapot, wire teapot
+Forme petiteSphere; // the solid sphere for bodies a few pixels across (planete)
 
 void chargeForme(Forme &f, const Maillage &m, GLenum primitive) {
     GLuint tampons[2];
@@ -310,7 +315,10 @@ void lieNumero(int n, bool uniforme) {
     }
 }
 
+int hauteurVue = 768; // viewport height, pixels
+
 void projette(int largeur, int hauteur) {
+    hauteurVue = hauteur;
     matPerspective(projection, 60.0, static_cast<float>(largeur) / static_cast<float>(hauteur), 0.1, 1000.0);
     glUniformMatrix4fv(uProjection, 1, GL_FALSE, projection);
 }
@@ -365,6 +373,7 @@ void InitGL() {
     chargeForme(formes[1], sphereFilaire(10, 10), GL_LINES);
     chargeForme(formes[2], theiereSolide(), GL_TRIANGLES);
     chargeForme(formes[3], theiereFilaire(), GL_LINES);
+    chargeForme(petiteSphere, sphereSolide(10, 10), GL_TRIANGLES);
     glGenVertexArrays(1, &vaoTraces);
     glGenBuffers(1, &tamponTraces);
     glBindVertexArray(vaoTraces);
@@ -429,10 +438,25 @@ void planete(double x, double y, double z, double m, int i) {
     matTranslation(modele, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
     glUniformMatrix4fv(uVueModele, 1, GL_FALSE, modele);
     glUniform1f(uTaille, r);
-    const Forme &f = formes[skii];
-    lieNumero(i - 1, !f.coordonnees);
-    glBindVertexArray(f.vao);
-    glDrawElements(f.primitive, f.nombre, GL_UNSIGNED_SHORT, nullptr);
+    const Forme *f = &formes[skii];
+    // A solid sphere seen from outside hides its back: those triangles are
+    // culled, which changes no pixel.  One less than 5 pixels in radius is
+    // drawn with 10 slices and 10 stacks instead of 20: its outline moves
+    // by less than a quarter of a pixel (r (1 - cos 18 degrees)), and
+    // software WebGL spends its time per triangle on such small bodies.
+    bool dehors = false;
+    if (skii == 0) {
+        const float *c = modele + 12; // the centre in eye space
+        float distance = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+        dehors = distance > r + 1.0f; // the near plane (0.1 away) cuts nothing either
+        if (dehors && -c[2] > 0.0f && r * projection[5] / -c[2] * static_cast<float>(hauteurVue) / 2 < 5.0f)
+            f = &petiteSphere;
+    }
+    lieNumero(i - 1, !f->coordonnees);
+    glBindVertexArray(f->vao);
+    if (dehors) glEnable(GL_CULL_FACE);
+    glDrawElements(f->primitive, f->nombre, GL_UNSIGNED_SHORT, nullptr);
+    if (dehors) glDisable(GL_CULL_FACE);
 }
 
 namespace {
