@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # test.sh — installs what is missing, builds, and runs every test:
-#   1. unit and window tests in a normal build;
+#   1. unit and window tests in a normal build, and the browser edition
+#      (built into build-web/): its trace tool under node against the native
+#      one, the page in a headless Chromium, its picture against the window
+#      program's;
 #   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. a short run of each fuzz target on its committed corpus.
-# Works from any directory; builds go to build/, build-asan/ and build-fuzz/.
+# Works from any directory; builds go to build/, build-asan/, build-fuzz/ and
+# build-web/.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$top"
 source scripts/setup.sh
 jobs=$(nproc)
 
-echo "== build and tests (normal build)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+echo "== build and tests (normal build, and the browser edition in build-web/)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_WEB_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

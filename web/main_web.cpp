@@ -18,7 +18,8 @@
 // page catching up.  Batches only run while lect is 1; a pause drops the debt.
 //
 // Failure: without WebGL 2 the console says so and nothing is drawn; the
-// keys and the menu still work on the simulation.
+// batches, keys, menu, editor and help still work, and the console still
+// shows the loads and the thrusts.
 #include "demarrage.h"
 #include "display.h"
 #include "fenetre.h"
@@ -41,6 +42,7 @@ double dette = 0.0;       // batches owed, fraction included
 double precedente = -1;   // time of the previous frame, ms; -1 before the first
 double lots = 0;          // batches run since start (doubles count exactly far beyond any run)
 double images = 0;        // frames drawn since start
+bool dessin = false;      // a WebGL 2 context is current: frames are drawn
 
 void image() {
     double maintenant = emscripten_get_now();
@@ -62,6 +64,7 @@ void image() {
     }
     precedente = maintenant;
 
+    if (!dessin) return;
     DrawGLSceneF();
     if (images++ == 0) EM_ASM(orbelunePremiereImage());
 }
@@ -82,7 +85,7 @@ int main(int argc, char **argv) {
     attributs.antialias = false;
     attributs.preserveDrawingBuffer = false;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE contexte = emscripten_webgl_create_context("#canvas", &attributs);
-    bool dessin = contexte > 0 && emscripten_webgl_make_context_current(contexte) == EMSCRIPTEN_RESULT_SUCCESS;
+    dessin = contexte > 0 && emscripten_webgl_make_context_current(contexte) == EMSCRIPTEN_RESULT_SUCCESS;
     if (dessin) {
         InitGL();
         ReSizeGLScene(LARGEUR_FENETRE, HAUTEUR_FENETRE);
@@ -91,7 +94,7 @@ int main(int argc, char **argv) {
     }
     glutMenu();
     EM_ASM(orbelunePret());
-    if (dessin) emscripten_set_main_loop(image, 0, 0);
+    emscripten_set_main_loop(image, 0, 0);
     return 0;
 }
 
@@ -116,11 +119,11 @@ EMSCRIPTEN_KEEPALIVE double pageImages() { return images; }
 // digits so they read back exactly.  The text lives until the next call.
 EMSCRIPTEN_KEEPALIVE const char *pageEtat() {
     static std::string json;
-    char tampon[160];
+    char tampon[200];
     std::snprintf(tampon, sizeof tampon,
                   "{\"lect\":%d,\"nb\":%d,\"t\":%d,\"dt\":%.17g,\"old_x\":%d,\"old_y\":%d,"
-                  "\"spin_x\":%.9g,\"spin_y\":%.9g,\"corps\":[",
-                  lect, nb, t, dt, old_x, old_y, spin_x, spin_y);
+                  "\"spin_x\":%.9g,\"spin_y\":%.9g,\"zv\":%.9g,\"thetay\":%.9g,\"corps\":[",
+                  lect, nb, t, dt, old_x, old_y, spin_x, spin_y, zv, thetay);
     json = tampon;
     for (int i = 1; i <= nb; i++) {
         std::snprintf(tampon, sizeof tampon, "%s[%.17g,%.17g,%.17g]", i > 1 ? "," : "", M[i], X[i], Y[i]);

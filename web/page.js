@@ -15,7 +15,8 @@
 // on the console says that edits will not survive the page.
 //
 // Input: keys go to the program's key callbacks unless an editable control
-// has the focus or the editor, the help or the menu is open; the canvas gets
+// has the focus or the editor, the help or the menu is open; buttons under
+// the view send g, p, z, + and - for tablets without a keyboard; the canvas gets
 // the mouse: left and middle button drag, the right button opens the menu
 // (and never reaches the drag).  Coordinates are converted to the 1024 x 768
 // pixels of the view whatever its size on screen.
@@ -106,6 +107,7 @@ Module['preRun'].push(function () {
 // ---- editor and help ---------------------------------------------------------
 
 var orbeluneEdite = null;  // path of the file in the editor
+var orbeluneEnregistreTexte = '';  // the editor's text as last read or saved
 
 function orbeluneCalqueOuvert() {
   return !document.getElementById('editeur').hidden || !document.getElementById('aide').hidden;
@@ -128,6 +130,7 @@ function orbeluneOuvre(ici, nom) {
   if (FS.analyzePath(orbeluneEdite).exists) texte = FS.readFile(orbeluneEdite, { encoding: 'utf8' });
   document.getElementById('editeur-titre').textContent = nom;
   document.getElementById('editeur-texte').value = texte;
+  orbeluneEnregistreTexte = texte;
   document.getElementById('editeur').hidden = false;
   document.getElementById('editeur-texte').focus();
 }
@@ -136,7 +139,9 @@ function orbeluneEnregistre() {
   if (!orbeluneEdite) return;
   var nom = orbeluneEdite.substring(ORBELUNE_BASE.length);
   try {
-    FS.writeFile(orbeluneEdite, document.getElementById('editeur-texte').value);
+    var texte = document.getElementById('editeur-texte').value;
+    FS.writeFile(orbeluneEdite, texte);
+    orbeluneEnregistreTexte = texte;
   } catch (e) {
     orbeluneLigne(nom + ' non enregistre : ' + e, true);
     return;
@@ -145,9 +150,18 @@ function orbeluneEnregistre() {
   orbeluneSauve(orbeluneEdite);
 }
 
-function orbeluneFermeCalques() {
+// Closing the editor with changes not saved asks first: they would be lost.
+function orbeluneFermeEditeur() {
+  if (document.getElementById('editeur-texte').value !== orbeluneEnregistreTexte &&
+      !window.confirm('Fermer sans enregistrer les modifications de donnees.txt ?')) return;
   document.getElementById('editeur').hidden = true;
-  document.getElementById('aide').hidden = true;
+  orbeluneRendFocus();
+}
+
+function orbeluneFermeAide() {
+  var aide = document.getElementById('aide');
+  if (aide.hidden) return;
+  aide.hidden = true;
   orbeluneRendFocus();
 }
 
@@ -224,7 +238,8 @@ function orbeluneEditable(el) {
 }
 
 function orbeluneTouche(ev) {
-  if (ev.key === 'Escape') { orbeluneFermeMenu(); if (orbeluneCalqueOuvert()) orbeluneFermeCalques(); return; }
+  // Escape closes the menu and the help; the editor only closes by its button.
+  if (ev.key === 'Escape') { orbeluneFermeMenu(); orbeluneFermeAide(); return; }
   if (orbelune.arrete || orbeluneEditable(ev.target) || orbeluneCalqueOuvert() ||
       !document.getElementById('menu').hidden || ev.ctrlKey || ev.metaKey || ev.altKey) return;
   var speciale = ORBELUNE_SPECIALES[ev.key];
@@ -280,9 +295,16 @@ function orbeluneBranche() {
     var r = this.getBoundingClientRect();
     if (document.getElementById('menu').hidden) orbeluneOuvreMenu(r.left, r.bottom); else orbeluneFermeMenu();
   });
+  // Buttons for the keys a class uses most, for tablets without a keyboard.
+  Array.prototype.forEach.call(document.querySelectorAll('#touches button'), function (b) {
+    b.addEventListener('click', function () {
+      if (!orbelune.arrete) Module._pageTouche(b.dataset.touche.charCodeAt(0), orbeluneSourisX, orbeluneSourisY);
+      orbeluneRendFocus();
+    });
+  });
   document.getElementById('enregistrer').addEventListener('click', orbeluneEnregistre);
-  document.getElementById('fermer-editeur').addEventListener('click', orbeluneFermeCalques);
-  document.getElementById('fermer-aide').addEventListener('click', orbeluneFermeCalques);
+  document.getElementById('fermer-editeur').addEventListener('click', orbeluneFermeEditeur);
+  document.getElementById('fermer-aide').addEventListener('click', orbeluneFermeAide);
 }
 
 // ---- called by the program -------------------------------------------------------

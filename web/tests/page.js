@@ -24,6 +24,7 @@ const attends = (ms) => new Promise((r) => setTimeout(r, ms));
 
 let navigateur, page, profil;
 const erreurs = [];   // console errors and uncaught exceptions of the page
+const requetes = [];  // every URL the page asked for, besides data: URLs
 let lignesConsole = [];
 
 async function ouvre() {
@@ -31,6 +32,7 @@ async function ouvre() {
   await page.setViewport({ width: 1024, height: 1000 });
   page.on('console', (m) => { if (m.type() === 'error') erreurs.push('console: ' + m.text()); });
   page.on('pageerror', (e) => erreurs.push('exception: ' + e.message));
+  page.on('request', (q) => { if (!q.url().startsWith('data:')) requetes.push(q.url()); });
   await page.goto('file://' + page_html);
   await page.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
 }
@@ -82,7 +84,8 @@ function pixel(x, y) {
 const checks = [];
 const check = (nom, fn) => checks.push({ nom, fn });
 
-check('loads from file:// with the title and the start-up lines in order, no error', async () => {
+check('loads from file:// alone, with the title and the start-up lines in order, no error', async () => {
+  assert.deepEqual(requetes, ['file://' + page_html], 'the page fetches nothing but itself');
   assert.equal(await page.title(), TITRE);
   const l = await nouvellesLignes();
   const ordre = ['argv[0]-> /orbelune/simulgrav', 'nous sommes ici -> /orbelune/ ', 'fichier de donnees:',
@@ -155,6 +158,36 @@ check('a drag with the left button turns the view by its offset; the right butto
   assert.deepEqual([e.spin_x, e.spin_y], [0, 0]);
 });
 
+check('special keys reach the camera; the on-screen keys and the Menu button work; "F" fills the screen', async () => {
+  const avant = await etat();
+  for (const k of ['PageUp', 'PageUp', 'PageDown', 'ArrowLeft', 'ArrowLeft', 'ArrowRight']) await page.keyboard.press(k);
+  const apres = await etat();
+  assert.equal(apres.zv, avant.zv - 5);
+  assert.equal(apres.thetay, avant.thetay - 0.5);
+  assert.equal(await page.evaluate(() => window.scrollY), 0, 'the page keys do not scroll the page');
+  await page.keyboard.press('PageDown');
+  // The on-screen "+" is the key "+": echoed, and its click is not a drag.
+  await nouvellesLignes();
+  await page.click('#touches button[data-touche="+"]');
+  assert.deepEqual(await nouvellesLignes(), ['+']);
+  const e = await etat();
+  assert.deepEqual([e.old_x, e.old_y], [apres.old_x, apres.old_y]);
+  await page.click('#bouton-menu');
+  assert.ok(await visible('#menu'));
+  await page.click('#bouton-menu');
+  assert.ok(!(await visible('#menu')));
+  // "F": the view alone fills the screen, still 4:3.
+  await page.keyboard.press('F');
+  await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 3000 });
+  const vue = await page.evaluate(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    return [document.fullscreenElement.id, r.width * 3 === r.height * 4];
+  });
+  assert.deepEqual(vue, ['vue', true]);
+  await page.evaluate(() => document.exitFullscreen());
+  await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 3000 });
+});
+
 check('a preset chosen in the HTML menu is installed over donnees.txt and loaded paused', async () => {
   await page.keyboard.press('g');
   await nouvellesLignes();
@@ -188,8 +221,18 @@ check('the editor saves donnees.txt; its keys stay out of the simulation; "z" lo
   await page.type('#editeur-texte', 'g' + EDITE.slice(0, 1));  // "g" typed in the text, not a command
   assert.equal((await etat()).lect, 0);
   await page.$eval('#editeur-texte', (t, v) => { t.value = v; }, EDITE);
-  await page.click('#enregistrer');
+  // Closing with the changes unsaved asks first; declining keeps the editor.
+  let question = null;
+  page.once('dialog', (d) => { question = d.message(); d.dismiss(); });
   await page.click('#fermer-editeur');
+  assert.match(String(question), /sans enregistrer/);
+  await page.focus('#editeur-texte');
+  await page.keyboard.press('Escape');
+  assert.ok(await visible('#editeur'));
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'editeur-texte', 'Escape leaves the text focused');
+  assert.equal(await page.$eval('#editeur-texte', (t) => t.value), EDITE);
+  await page.click('#enregistrer');
+  await page.click('#fermer-editeur');  // saved: no question
   assert.ok(!(await visible('#editeur')));
   assert.equal(await page.evaluate(() => Module.FS.readFile('/orbelune/donnees.txt', { encoding: 'utf8' })), EDITE);
   await nouvellesLignes();
@@ -239,6 +282,78 @@ check('"Q" stops the simulation and the frames and says so; the page stays', asy
   await page.keyboard.press('g');
   assert.deepEqual((await etat()).corps, e.corps);
   assert.deepEqual(erreurs, []);
+});
+
+check('without IndexedDB the page says edits will not be kept, and still runs', async () => {
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    await autre.evaluateOnNewDocument(() => Object.defineProperty(window, 'indexedDB', { value: undefined }));
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto('file://' + page_html);
+    await autre.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
+    const l = await autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    assert.ok(l.some((x) => x.startsWith('sauvegarde indisponible')), l.join('\n'));
+    // The shipped scenario, not the edit kept by the other page's storage.
+    assert.ok(l.includes('1 m=8.000000 x= 0.000000 y=0.000000 xp=0.000000 yp=0.000000'), l.join('\n'));
+    await autre.keyboard.press('g');
+    await autre.waitForFunction('orbelune.lots() > 10', { timeout: 5000 });
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+  }
+});
+
+check('the page also runs from a static web server', async () => {
+  const http = require('http');
+  const serveur = http.createServer((q, r) => {
+    if (q.url !== '/orbelune.html') { r.writeHead(404); r.end(); return; }
+    r.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    r.end(fs.readFileSync(page_html));
+  });
+  await new Promise((ok) => serveur.listen(0, '127.0.0.1', ok));
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    autre.on('console', (m) => { if (m.type() === 'error') vues.push('console: ' + m.text()); });
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto(`http://127.0.0.1:${serveur.address().port}/orbelune.html`);
+    await autre.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
+    const l = await autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    assert.ok(l.includes("l'affichage OpenGL commence maintenant "), l.join('\n'));
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+    serveur.close();
+  }
+});
+
+check('without WebGL 2 the page says so, and the simulation, keys and menu still work', async () => {
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    await autre.evaluateOnNewDocument(() => {
+      const avant = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (type, ...r) {
+        return /webgl/.test(type) ? null : avant.call(this, type, ...r);
+      };
+    });
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto('file://' + page_html);
+    const lignes = () => autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    await autre.waitForFunction(() => document.getElementById('console').textContent.includes('WebGL 2 indisponible'),
+                                { timeout: 15000 });
+    await autre.keyboard.press('g');
+    await autre.waitForFunction('orbelune.lots() > 10', { timeout: 5000 });
+    await autre.keyboard.press('+');
+    assert.equal((await lignes()).slice(-1)[0], '+');
+    await autre.mouse.click(300, 300, { button: 'right' });
+    assert.ok(await autre.$eval('#menu', (m) => !m.hidden));
+    assert.equal(await autre.evaluate('orbelune.images()'), 0);
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+  }
 });
 
 function fs_lit(p) { return fs.readFileSync(p, 'utf8'); }
