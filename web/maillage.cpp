@@ -158,6 +158,16 @@ void matVecteur(float r[4], const float m[16], const float v[4]) {
     std::memcpy(r, s, sizeof s);
 }
 
+void texelOrigine(float rgb[3], const unsigned char *pixels, int w, int h, bool lineaire) {
+    const long dernier = static_cast<long>(h - 1) * w;
+    const long coins[4] = {0, w - 1, dernier, dernier + (w - 1)};
+    for (int c = 0; c < 3; c++) {
+        float v[4];
+        for (int k = 0; k < 4; k++) v[k] = pixels[3 * coins[k] + c] / 255.0f;
+        rgb[c] = lineaire ? ((v[0] + v[1]) + (v[2] + v[3])) / 4.0f : v[0];
+    }
+}
+
 void pixelDe(float px[2], const float projection[16], const float vueModele[16], const float p[3], int w,
              int h) {
     float v[4] = {p[0], p[1], p[2], 1.0f};

@@ -1,7 +1,8 @@
 // maillage.h — the geometry of the browser renderer, free of GL so that it
 // can be checked natively: 4 x 4 matrices in GL's column-major layout, the
-// projection and the look-at the desktop gets from GLU, and the meshes of the
-// shapes GLUT draws there (spheres and the teapot, solid and wire).
+// projection and the look-at the desktop gets from GLU, the meshes of the
+// shapes GLUT draws there (spheres and the teapot, solid and wire), and the
+// colour a texture gives at the coordinate (0, 0).
 //
 // Matrices: float[16], element (row r, column c) at [c * 4 + r], applied to
 // column vectors, as GL stores them.  The operations multiply on the right,
@@ -38,6 +39,14 @@ void matRegard(float m[16], const float oeil[3], const float centre[3], const fl
 void matRotation(float m[16], float degres, float x, float y, float z);
 void matTranslation(float m[16], float x, float y, float z);
 void matVecteur(float r[4], const float m[16], const float v[4]); // r = m * v; r may be v
+
+// What GL samples at the texture coordinate (0, 0) of an RGB image (rows of
+// w packed three-byte pixels, t = 0 first) when a draw has that coordinate
+// on every vertex: no derivatives, so magnification on level 0, with wrap
+// GL_REPEAT.  Nearest gives texel (0, 0); linear the mean of the four corner
+// texels, as the sample point lies on the corner that the repeated image's
+// four corners share.  Channels in 0..1.
+void texelOrigine(float rgb[3], const unsigned char *pixels, int w, int h, bool lineaire);
 
 // Window pixel (x from the left, y from the top, fractional) of the eye-space
 // point p seen through projection p4 in a viewport of w x h pixels.

@@ -23,8 +23,16 @@
 //   textures     modulate the lit colour; a texture object that GL would
 //                find incomplete (no mipmaps under a mipmapping filter, or
 //                never filled) textures nothing, where WebGL would sample
-//                black;
+//                black.  Shapes without texture coordinates of their own
+//                (spheres, the wire teapot, trails, areas) all sample (0, 0):
+//                that one filtered colour is computed once from the image's
+//                corners and passed as a constant, which spares software
+//                WebGL a texture lookup per pixel of the large swept areas;
 //   shapes       the meshes of maillage.h in static buffers, one draw each;
+//                solid spheres seen from outside are drawn with their back
+//                faces culled, and those under 5 pixels in radius with 10
+//                slices and stacks (planete): no visible change, much less
+//                work for software WebGL;
 //   trails       every body's trail and swept area copied into one buffer
 //                at the start of the frame, drawn by ranges; a swept area is
 //                a fan around body 1, which is the desktop's polygon whenever
@@ -71,6 +79,8 @@ struct ObjetTexture {
     int largeur = 0, hauteur = 0; // level 0; 0 while empty
     bool mipmaps = false;         // full chain built
     bool filtreMipmap = true;     // minification asks for mipmaps (GL's default)
+    bool agrandiLineaire = true;  // magnification GL_LINEAR (GL's default)
+    float origine[2][3] = {};     // level 0 sampled at (0, 0): nearest, linear (texelOrigine)
 };
 ObjetTexture objets[NOMS_CHARGES];
 ObjetTexture *lie = nullptr; // the object bound at this moment
@@ -90,6 +100,7 @@ void filtres(GLint agrandi, GLint reduit) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, agrandi);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, reduit);
     lie->filtreMipmap = reduit != GL_NEAREST && reduit != GL_LINEAR;
+    lie->agrandiLineaire = agrandi == GL_LINEAR;
 }
 
 // Level-0 upload into the bound object; a new level 0 drops any chain.
@@ -101,6 +112,8 @@ void envoieImage(const GltxImage *image) {
     lie->largeur = image->width;
     lie->hauteur = image->height;
     lie->mipmaps = false;
+    texelOrigine(lie->origine[0], image->data, image->width, image->height, false);
+    texelOrigine(lie->origine[1], image->data, image->width, image->height, true);
 }
 
 // ---- shaders -------------------------------------------------------------
@@ -143,18 +156,24 @@ const char *const SOURCE_FRAGMENTS = R"(#version 300 es
 precision highp float;
 in vec4 vCouleur;
 in vec2 vTexture;
-uniform bool uTexture;
+uniform int uTexture;    // 0 none, 1 sampled, 2 the constant uTexel
 uniform sampler2D uImage;
+uniform vec3 uTexel;
 out vec4 couleur;
 void main() {
-    couleur = uTexture ? vCouleur * texture(uImage, vTexture) : vCouleur;
+    if (uTexture == 1)
+        couleur = vCouleur * texture(uImage, vTexture);
+    else if (uTexture == 2)
+        couleur = vCouleur * vec4(uTexel, 1.0);
+    else
+        couleur = vCouleur;
 }
 )";
 
 enum { A_POSITION = 0, A_NORMALE = 1, A_TEXTURE = 2 };
 
 GLuint programme = 0;
-GLint uProjection, uVueModele, uTaille, uEclairage, uLumiere, uAmbiante, uDiffuse, uTexture, uImage;
+GLint uProjection, uVueModele, uTaille, uEclairage, uLumiere, uAmbiante, uDiffuse, uTexture, uImage, uTexel;
 
 // False, with the GL's log on standard error, when a shader did not compile
 // or the program did not link (etat: GL_COMPILE_STATUS or GL_LINK_STATUS).
@@ -200,6 +219,7 @@ void creeProgramme() {
     uDiffuse = glGetUniformLocation(programme, "uDiffuse");
     uTexture = glGetUniformLocation(programme, "uTexture");
     uImage = glGetUniformLocation(programme, "uImage");
+    uTexel = glGetUniformLocation(programme, "uTexel");
     glUniform1i(uImage, 0);
     glUniform1i(uEclairage, 1);
 }
@@ -209,9 +229,11 @@ void creeProgramme() {
 struct Forme {
     GLuint vao = 0;
     GLenum primitive = GL_TRIANGLES;
-    GLsizei nombre = 0; // indices
+    GLsizei nombre = 0;     // indices
+    bool coordonnees = false; // texture coordinates other than (0, 0)
 };
 Forme formes[4]; // by skii: solid sphere, wire sphere, solid teapot, wire teapot
+Forme petiteSphere; // the solid sphere for bodies a few pixels across (planete)
 
 void chargeForme(Forme &f, const Maillage &m, GLenum primitive) {
     GLuint tampons[2];
@@ -232,6 +254,8 @@ void chargeForme(Forme &f, const Maillage &m, GLenum primitive) {
     glBindVertexArray(0);
     f.primitive = primitive;
     f.nombre = static_cast<GLsizei>(m.indices.size());
+    for (size_t k = 0; k < m.sommets.size(); k += SOMMET_FLOATS)
+        if (m.sommets[k + 6] != 0.0f || m.sommets[k + 7] != 0.0f) f.coordonnees = true;
 }
 
 // Trails and swept areas: positions only; normal and texture coordinate are
@@ -276,14 +300,25 @@ void envoieLumiere(const float m[16]) {
     glUniform3fv(uDiffuse, 1, LightDiffuse);
 }
 
-// Binds what the drawing's number n stands for; false when it textures nothing.
-void lieNumero(int n) {
-    bool texture = n >= 0 && n < NOMS_CHARGES && complet(objets[n]);
-    if (texture) glBindTexture(GL_TEXTURE_2D, objets[n].nom);
-    glUniform1i(uTexture, texture ? 1 : 0);
+// Textures the next draw with what the drawing's number n stands for.  A
+// draw whose vertices all have the texture coordinate (0, 0) (uniforme) gets
+// the one colour GL would sample there, and no texture lookup per pixel.
+void lieNumero(int n, bool uniforme) {
+    if (!(n >= 0 && n < NOMS_CHARGES && complet(objets[n]))) {
+        glUniform1i(uTexture, 0);
+    } else if (uniforme) {
+        glUniform3fv(uTexel, 1, objets[n].origine[objets[n].agrandiLineaire ? 1 : 0]);
+        glUniform1i(uTexture, 2);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, objets[n].nom);
+        glUniform1i(uTexture, 1);
+    }
 }
 
+int hauteurVue = 768; // viewport height, pixels
+
 void projette(int largeur, int hauteur) {
+    hauteurVue = hauteur;
     matPerspective(projection, 60.0, static_cast<float>(largeur) / static_cast<float>(hauteur), 0.1, 1000.0);
     glUniformMatrix4fv(uProjection, 1, GL_FALSE, projection);
 }
@@ -338,6 +373,7 @@ void InitGL() {
     chargeForme(formes[1], sphereFilaire(10, 10), GL_LINES);
     chargeForme(formes[2], theiereSolide(), GL_TRIANGLES);
     chargeForme(formes[3], theiereFilaire(), GL_LINES);
+    chargeForme(petiteSphere, sphereSolide(10, 10), GL_TRIANGLES);
     glGenVertexArrays(1, &vaoTraces);
     glGenBuffers(1, &tamponTraces);
     glBindVertexArray(vaoTraces);
@@ -402,10 +438,25 @@ void planete(double x, double y, double z, double m, int i) {
     matTranslation(modele, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
     glUniformMatrix4fv(uVueModele, 1, GL_FALSE, modele);
     glUniform1f(uTaille, r);
-    lieNumero(i - 1);
-    const Forme &f = formes[skii];
-    glBindVertexArray(f.vao);
-    glDrawElements(f.primitive, f.nombre, GL_UNSIGNED_SHORT, nullptr);
+    const Forme *f = &formes[skii];
+    // A solid sphere seen from outside hides its back: those triangles are
+    // culled, which changes no pixel.  One less than 5 pixels in radius is
+    // drawn with 10 slices and 10 stacks instead of 20: its outline moves
+    // by less than a quarter of a pixel (r (1 - cos 18 degrees)), and
+    // software WebGL spends its time per triangle on such small bodies.
+    bool dehors = false;
+    if (skii == 0) {
+        const float *c = modele + 12; // the centre in eye space
+        float distance = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+        dehors = distance > r + 1.0f; // the near plane (0.1 away) cuts nothing either
+        if (dehors && -c[2] > 0.0f && r * projection[5] / -c[2] * static_cast<float>(hauteurVue) / 2 < 5.0f)
+            f = &petiteSphere;
+    }
+    lieNumero(i - 1, !f->coordonnees);
+    glBindVertexArray(f->vao);
+    if (dehors) glEnable(GL_CULL_FACE);
+    glDrawElements(f->primitive, f->nombre, GL_UNSIGNED_SHORT, nullptr);
+    if (dehors) glDisable(GL_CULL_FACE);
 }
 
 namespace {
@@ -416,7 +467,7 @@ bool prepareTrace(int i) {
     if (!programme || i < 1 || i > nb || traces.empty()) return false;
     glUniformMatrix4fv(uVueModele, 1, GL_FALSE, vue);
     glUniform1f(uTaille, 1.0f);
-    lieNumero(3);
+    lieNumero(3, true);
     glBindVertexArray(vaoTraces);
     glVertexAttrib3f(A_NORMALE, 0.0f, aireFaite ? 1.0f : 0.0f, aireFaite ? 0.0f : 1.0f);
     glVertexAttrib2f(A_TEXTURE, 0.0f, 0.0f);

@@ -3,7 +3,10 @@
 // browser renderer draws, from the Utah teapot data of the npm package
 // `teapot` (public domain; positions and triangles).
 //
-//   cd web && npm install teapot && node theiere-en-cpp.js > theiere_donnees.h
+//   cd web && npm ci && node theiere-en-cpp.js > theiere_donnees.h
+//
+// (web/package.json lists `teapot`; TEAPOT_MODULE may name another copy.)
+// The header is committed, so building needs neither node nor the package.
 //
 // The package gives the teapot y-up, 5 times the size of the original patch
 // data and centred on its bounding box.  The output is in the frame of the

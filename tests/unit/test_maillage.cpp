@@ -164,4 +164,22 @@ TEST(Meshes, TeapotHasGlutsSizeAndItsWireFormIsThePatchGrid) {
     EXPECT_GT(grille.size(), toutes.size() / 2);
 }
 
+TEST(Texture, TheOriginSamplesTexelZeroOrTheMeanOfTheFourCorners) {
+    // 3 x 2 pixels, first row (t = 0) first; every texel differs.
+    const unsigned char image[] = {
+        10, 20, 30,   200, 0, 0,   50, 60, 70,
+        90, 100, 110, 0, 200, 0,   130, 140, 150,
+    };
+    float rgb[3];
+    texelOrigine(rgb, image, 3, 2, false);
+    for (int c = 0; c < 3; c++) EXPECT_FLOAT_EQ(rgb[c], image[c] / 255.0f) << c;
+    texelOrigine(rgb, image, 3, 2, true);
+    const float moyenne[3] = {(10 + 50 + 90 + 130) / 4.0f, (20 + 60 + 100 + 140) / 4.0f, (30 + 70 + 110 + 150) / 4.0f};
+    for (int c = 0; c < 3; c++) EXPECT_NEAR(rgb[c], moyenne[c] / 255.0f, 1e-6) << "the middle column plays no part";
+    // A single pixel is its own corners.
+    const unsigned char seul[] = {7, 8, 9};
+    texelOrigine(rgb, seul, 1, 1, true);
+    EXPECT_NEAR(rgb[1], 8 / 255.0f, 1e-7);
+}
+
 } // namespace
