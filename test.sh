@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # test.sh — installs what is missing, builds, and runs every test:
-#   1. unit and window tests in a normal build;
+#   1. unit and window tests in a normal build, and the browser edition
+#      (built into build-web/): its trace tool under node against the native
+#      one, the page in a headless Chromium, its picture against the window
+#      program's;
 #   2. the Debian package (packaging/build-deb.sh), checked and, as root,
 #      installed for real;
 #   3. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   4. a short run of each fuzz target on its committed corpus.
-# Works from any directory; builds go to build/, build-asan/ and build-fuzz/.
+# Works from any directory; builds go to build/, build-asan/, build-fuzz/,
+# build-web/ and build-deb/.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$top"
 source scripts/setup.sh test
 jobs=$(nproc)
 
-echo "== build and tests (normal build)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_TESTS=ON -DORBELUNE_BENCH=ON >/dev/null
+echo "== build and tests (normal build, and the browser edition in build-web/)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_TESTS=ON -DORBELUNE_BENCH=ON \
+  -DORBELUNE_WEB_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

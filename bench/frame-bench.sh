@@ -26,17 +26,10 @@ cmake --build "$build" -j 2 --target simulgrav >/dev/null
 source "$top/scripts/xvfb.sh"
 orbelune_workdir
 
-# A base directory of its own: the built program, the data, and a scenario
-# of 15 bodies, body 1 heavy at the centre, 14 on circular orbits.
+# A base directory of its own: the built program, the data, and the
+# scenario of 15 bodies on circular orbits.
 cp -r "$build/base" "$work/base"
-{
-  echo "nb=15"
-  printf 'm=8\nx=0 y=0 z=0\nu=0 v=0 w=0\n'
-  for k in $(seq 2 15); do
-    awk -v k="$k" 'BEGIN { r = 2 + 1.1 * k; a = k * 2.4;
-      printf "m=0.01\nx=%.6f y=%.6f z=0\nu=%.6f v=%.6f w=0\n", r*cos(a), r*sin(a), -sqrt(8/r)*sin(a), sqrt(8/r)*cos(a) }'
-  done
-} >"$work/base/donnees.txt"
+"$top/bench/scenario-15.sh" >"$work/base/donnees.txt"
 
 orbelune_xvfb 1024x768 "$work"
 

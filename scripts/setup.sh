@@ -4,6 +4,7 @@
 #   source scripts/setup.sh headless   + a private X server and a screenshot
 #                                        (run.sh without a display)
 #   source scripts/setup.sh package    + the tools that build the .deb
+#   source scripts/setup.sh web        + emscripten and chromium (web/build.sh)
 #   source scripts/setup.sh test       + everything the tests use
 # Without an argument, every group.  Package names carry no release
 # number, so the same lists install on Debian 12 and Debian 13.
@@ -55,6 +56,12 @@ orbelune_test_packages=(
   g++-aarch64-linux-gnu
   qemu-user
 )
+# The browser edition (web/build.sh sources this file with the group web):
+# emscripten, chromium for its tests, and node with npm unless the commands
+# already come from another install.
+orbelune_web_packages=(emscripten chromium)
+command -v node >/dev/null 2>&1 || orbelune_web_packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || orbelune_web_packages+=(npm)
 orbelune_setup() {
   local missing=() p
   for p in "$@"; do
@@ -73,7 +80,9 @@ orbelune_groups() {
   (($#)) || set -- test
   for g in "$@"; do
     case "$g" in
-      test) all+=("${orbelune_test_packages[@]}" "${orbelune_package_packages[@]}" "${orbelune_headless_packages[@]}") ;;
+      test) all+=("${orbelune_test_packages[@]}" "${orbelune_package_packages[@]}" "${orbelune_headless_packages[@]}"
+                  "${orbelune_web_packages[@]}") ;;
+      web) all+=("${orbelune_web_packages[@]}") ;;
       package) all+=("${orbelune_package_packages[@]}") ;;
       headless) all+=("${orbelune_headless_packages[@]}") ;;
       run) ;;

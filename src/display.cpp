@@ -13,8 +13,9 @@
 // the drag offset in degrees and re-sends light 1 from beside the eye;
 // translation drifts the eye by the drag offset / 1000 per frame; flight
 // advances the eye 0.015 per frame along the heading and applies the pending
-// vertical step.  The frame ends by posting the next one, so the window is
-// redrawn continuously, running or paused.
+// vertical step.  That state update is regardImage (scene.h), which the
+// browser edition shares.  The frame ends by posting the next one, so the
+// window is redrawn continuously, running or paused.
 //
 // Textures: the drawing binds names given as plain numbers — body i binds
 // i - 1, trails and swept areas bind 3 — and LoadGLTextures fills them so
@@ -36,8 +37,9 @@
 #include "display.h"
 
 #include "gltx.h"
+#include "images.h"
 #include "orbelune.h"
-#include "puissance.h"
+#include "scene.h"
 
 #include <GL/glut.h>
 
@@ -106,38 +108,11 @@ GLuint nomTexture(int n) {
     return nom;
 }
 
-// The camera shared by the three modes: from the eye along the heading, y up.
-void regard() {
-    glLoadIdentity();
-    float cx = xv + sth;
-    float cz = zv - cth;
-    gluLookAt(xv, yv, zv, cx, yv, cz, 0.0, 1.0, 0.0);
-}
-
 // Sends light 1's colours and position, in this order.
 void envoieLumiere() {
     glLightfv(GL_LIGHT1, GL_AMBIENT, LightAmbient);
     glLightfv(GL_LIGHT1, GL_DIFFUSE, LightDiffuse);
     glLightfv(GL_LIGHT1, GL_POSITION, LightPosition);
-}
-
-// Reads ici + nom; null when the path would not fit 256 bytes (with a
-// message) or when the reader fails (it prints its own).  An image without
-// pixels is released and counts as missing.
-GltxImage *litImage(const char *nom) {
-    char chemin[256];
-    int n = std::snprintf(chemin, sizeof chemin, "%s%s", ici, nom);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof chemin) {
-        std::fprintf(stderr, "chemin de texture trop long, %s ignoree\n", nom);
-        return nullptr;
-    }
-    GltxImage *image = gltxReadRGB(chemin);
-    if (image && (!image->data || image->width <= 0 || image->height <= 0)) {
-        std::fprintf(stderr, "texture %s sans pixels, ignoree\n", chemin);
-        gltxDelete(image);
-        image = nullptr;
-    }
-    return image;
 }
 
 // Level-0 upload of an image into the texture object bound now.
@@ -155,7 +130,7 @@ void filtres(GLint agrandi, GLint reduit) {
 // Reads one image and uploads it (internal format GL_RGB) into the object
 // bound at this moment, the one filled before it.
 GltxImage *litEtEnvoie(const char *nom) {
-    GltxImage *image = litImage(nom);
+    GltxImage *image = litTexture(nom);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows of packed three-byte pixels
     envoieImage(image, GL_RGB);
     return image;
@@ -224,31 +199,16 @@ void ReSizeGLScene(int width, int height) {
 void DrawGLSceneF() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
+    // The camera state steps in regardImage, shared with the browser edition.
+    float oeil[3], centre[3];
+    regardImage(oeil, centre);
+    glLoadIdentity();
+    gluLookAt(oeil[0], oeil[1], oeil[2], centre[0], centre[1], centre[2], 0.0, 1.0, 0.0);
     if (rot == 1) {
-        regard();
         glRotatef(spin_y, 5.0f, 0.0f, 0.0f);
         glRotatef(spin_x, 0.0f, 1.0f, 0.0f);
         // Sent after the rotations: the light turns with the bodies.
-        LightPosition[0] = xv + 10.0f;
-        LightPosition[1] = yv + 15.0f;
-        LightPosition[2] = zv - 10.0f;
-        LightPosition[3] = 1.0f;
         envoieLumiere();
-    }
-    if (trans == 1) {
-        xv = xv - spin_x / 1000.0f;
-        zv = zv + spin_y / 1000.0f;
-        regard();
-    }
-    if (vol == 1) {
-        // This frame looks along the heading computed by the one before.
-        regard();
-        cth = static_cast<float>(std::cos(thetay * 3.1415 / 180));
-        sth = static_cast<float>(std::sin(thetay * 3.1415 / 180));
-        xv = static_cast<float>(xv + sth * 0.015);
-        zv = static_cast<float>(zv - cth * 0.015);
-        yv = yv + vitesse;
-        vitesse = 0.0f;
     }
 
     for (int i = 1; i <= nb; i++) {
@@ -269,11 +229,7 @@ void DrawGLSceneF() {
 }
 
 void planete(double x, double y, double z, double m, int i) {
-    float r = static_cast<float>(puissance0333(m));
-    // Also catches a negative mass, whose power is not a number: it is drawn
-    // like mass 0, with the smallest radius.
-    if (!(r >= 0.1)) r = 0.1f;
-    if (r > 2.0) r = 2.0f;
+    float r = rayonCorps(m);
     glPushMatrix();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
     glBindTexture(GL_TEXTURE_2D, nomTexture(i - 1));
@@ -306,6 +262,13 @@ void tracaire(double, double, double, int i) {
     for (int j = niter - 20; j <= niter; j++)
         glVertex3f(static_cast<float>(tX[i][j]), static_cast<float>(tY[i][j]), 0.0f);
     glEnd();
+}
+
+void eclairage(int allume) {
+    if (allume)
+        glEnable(GL_LIGHTING);
+    else
+        glDisable(GL_LIGHTING);
 }
 
 #if ORBELUNE_FRAME_BENCH

@@ -11,6 +11,7 @@ void planete(double x, double y, double z, double m, int i); // body i, sized by
 void tracplanete(double x, double y, double z, int i);       // trail line of body i
 void tracaire(double x, double y, double z, int i);          // swept area from body 1
 void LoadGLTextures();               // the three SGI images into texture objects
+void eclairage(int allume);          // lighting on (1) or off (0), from the next frame
 
 #if ORBELUNE_FRAME_BENCH
 void benchBatch();                   // counts one batch run by the idle callback

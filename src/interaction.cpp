@@ -14,23 +14,22 @@
 // Drag:    any button event sets the origin, every movement with a button
 //          held sets the offset from that origin.
 //
-// Shell commands (shell.h): a preset is installed with cp, and the help and
-// the data file are opened with xdg-open in the background, so the window
-// keeps running while the editor is open.  Paths are single-quoted; a command
-// that would not fit its buffer, or a missing xdg-open, gives one French line
-// on standard error and nothing is run.  A failed copy leaves the previous
+// The window (redisplay, full screen, reshape, menus, quit) is reached
+// through fenetre.h, the copy of a preset and the opening of the help and the
+// data file through hote.h, the lighting through display.h: the same dispatch
+// serves the desktop and the browser page.  A failed copy leaves the previous
 // data file, which is then reloaded.
 #include "interaction.h"
 
 #include "display.h"
+#include "fenetre.h"
+#include "hote.h"
 #include "orbelune.h"
-#include "shell.h"
 #include "simulation.h"
 
-#include <GL/glut.h>
+#include <GL/glut.h>  // key and button codes only
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -77,13 +76,8 @@ const char *const PRESET_LIBELLE[16] = {
 // Lighting toggle of key "l" and menu value 11.  lp starts at 0 while the
 // lighting is already on, so the first toggle leaves it on.
 void basculeLumiere() {
-    if (lp == 0) {
-        lp = 1;
-        glEnable(GL_LIGHTING);
-    } else {
-        lp = 0;
-        glDisable(GL_LIGHTING);
-    }
+    lp = (lp == 0) ? 1 : 0;
+    eclairage(lp);
 }
 
 // The camera mode: exactly one of the three flags is 1, always set together.
@@ -109,7 +103,7 @@ void modeVol() {
 // mode, the lighting and dt stay.
 void razVue() {
     t = 0;
-    glutPostRedisplay();
+    fenetreRedessine();
     mode(1, 0, 0);
     xv = 0;
     yv = 0;
@@ -120,20 +114,6 @@ void razVue() {
     thetay = 0;
     spin_x = 0;
     spin_y = 0;
-}
-
-// Opens ici + nom with the desktop's opener, without waiting for it.
-void ouvre(const char *nom) {
-    if (!dansPath("xdg-open")) {
-        std::fprintf(stderr, "xdg-open introuvable : impossible d'ouvrir %s%s\n", ici, nom);
-        return;
-    }
-    char cmd[COMMANDE_TAILLE];
-    if (!commandeOuverture(cmd, sizeof cmd, ici, nom)) {
-        std::fprintf(stderr, "chemin trop long pour la commande d'ouverture : %s non ouvert\n", nom);
-        return;
-    }
-    execute(cmd);
 }
 
 } // namespace
@@ -158,9 +138,9 @@ void Keyboard(unsigned char key, int, int) {
     case 'r': mode(1, 0, 0); break;  // the drag offset stays
     case 't': modeTranslation(); break;
     case 'v': modeVol(); break;
-    case 's': glutReshapeFunc(ReSizeGLScene); break;
-    case 'F': glutFullScreen(); break;
-    case 'Q': std::exit(0);
+    case 's': fenetreAdaptation(ReSizeGLScene); break;
+    case 'F': fenetrePleinEcran(); break;
+    case 'Q': fenetreQuitte(); break;
     default: break;
     }
 }
@@ -180,43 +160,43 @@ void parsekey_special(int key, int, int) {
 void mouse(int, int, int x, int y) {
     old_x = x;
     old_y = y;
-    glutPostRedisplay();
+    fenetreRedessine();
 }
 
 void motion(int x, int y) {
     spin_x = x - old_x;
     spin_y = y - old_y;
-    glutPostRedisplay();
+    fenetreRedessine();
 }
 
 void glutMenu() {
-    int cas = glutCreateMenu(toutfait);
-    for (int v = 1; v <= 15; v++) glutAddMenuEntry(PRESET_LIBELLE[v], v);
+    int cas = menuCree(toutfait);
+    for (int v = 1; v <= 15; v++) menuEntree(PRESET_LIBELLE[v], v);
 
-    int vues = glutCreateMenu(M_menu_select);
-    glutAddMenuEntry("translation (t)", 4);
-    glutAddMenuEntry("rotation.....(r)", 5);
-    glutAddMenuEntry("vol............ (v)", 6);
-    glutAddMenuEntry("(pgup) (pgdn) ", 99);
+    int vues = menuCree(M_menu_select);
+    menuEntree("translation (t)", 4);
+    menuEntree("rotation.....(r)", 5);
+    menuEntree("vol............ (v)", 6);
+    menuEntree("(pgup) (pgdn) ", 99);
 
-    int aspect = glutCreateMenu(M_menu_select);
-    glutAddMenuEntry("solide/ squelette       ", 7);
-    glutAddMenuEntry("Trajectoire/Aire O/N    ", 8);
-    glutAddMenuEntry("couleur O/N         (l)", 11);
+    int aspect = menuCree(M_menu_select);
+    menuEntree("solide/ squelette       ", 7);
+    menuEntree("Trajectoire/Aire O/N    ", 8);
+    menuEntree("couleur O/N         (l)", 11);
 
-    glutCreateMenu(M_menu_select);
-    glutAddSubMenu("Cas Initiaux", cas);
-    glutAddMenuEntry("Edition du fichier donnees", 13);
-    glutAddMenuEntry("Lance calcul (g)", 1);
-    glutAddMenuEntry("Pause calcul (p)", 2);
-    glutAddSubMenu("vues ", vues);
-    glutAddMenuEntry("RAZ vue /RAZ calcul->(z)", 3);
-    glutAddSubMenu("Aspect", aspect);
-    glutAddMenuEntry("dt*2                    ", 9);
-    glutAddMenuEntry("dt/2                   ", 10);
-    glutAddMenuEntry("Aide               ", 12);
-    glutAddMenuEntry("Quitte              (Q)", 22);
-    glutAttachMenu(GLUT_RIGHT_BUTTON);
+    menuCree(M_menu_select);
+    menuSousMenu("Cas Initiaux", cas);
+    menuEntree("Edition du fichier donnees", 13);
+    menuEntree("Lance calcul (g)", 1);
+    menuEntree("Pause calcul (p)", 2);
+    menuSousMenu("vues ", vues);
+    menuEntree("RAZ vue /RAZ calcul->(z)", 3);
+    menuSousMenu("Aspect", aspect);
+    menuEntree("dt*2                    ", 9);
+    menuEntree("dt/2                   ", 10);
+    menuEntree("Aide               ", 12);
+    menuEntree("Quitte              (Q)", 22);
+    menuAttache(GLUT_RIGHT_BUTTON);
 }
 
 void M_menu_select(int value) {
@@ -236,9 +216,9 @@ void M_menu_select(int value) {
     case 9: dt = dt + dt; break;
     case 10: dt = dt / 2; break;
     case 11: basculeLumiere(); break;
-    case 12: ouvre("help.sh"); break;
-    case 13: ouvre("donnees.txt"); break;
-    case 22: std::exit(0);
+    case 12: hoteOuvre("help.sh"); break;
+    case 13: hoteOuvre("donnees.txt"); break;
+    case 22: fenetreQuitte(); break;
     default: break;  // 99 "(pgup) (pgdn) " only shows the page keys
     }
 }
@@ -247,15 +227,8 @@ void null_select(int) {}
 
 void toutfait(int value) {
     lect = 0;
-    if (value >= 1 && value <= 15) {
-        char cmd[COMMANDE_TAILLE];
-        if (commandeCopie(cmd, sizeof cmd, ici, PRESET_FICHIER[value], "donnees.txt"))
-            execute(cmd);  // cp reports its own failure; the old data file then stays
-        else
-            std::fprintf(stderr, "chemin trop long pour la commande de copie : scenario \"%s\" non installe\n",
-                         PRESET_LIBELLE[value]);
-    }
+    if (value >= 1 && value <= 15) hoteCopie(PRESET_FICHIER[value], "donnees.txt");
     init();
     lect = 0;
-    glutPostRedisplay();
+    fenetreRedessine();
 }

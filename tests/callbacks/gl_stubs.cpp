@@ -1,5 +1,6 @@
-// gl_stubs.cpp — recording stand-ins for the GL and GLUT calls of the
-// interaction module, and for the reshape callback of the display module.
+// gl_stubs.cpp — recording stand-ins for the GLUT calls of the desktop's
+// window module, and for the reshape callback and the lighting switch of the
+// display module.
 #include "gl_stubs.h"
 
 #include "display.h"
@@ -37,8 +38,7 @@ using stubs::appels;
 // The display module's reshape callback; "s" registers it again.
 void ReSizeGLScene(int, int) { appels.push_back("ReSizeGLScene"); }
 
-void glEnable(GLenum cap) { appels.push_back("glEnable " + std::to_string(cap)); }
-void glDisable(GLenum cap) { appels.push_back("glDisable " + std::to_string(cap)); }
+void eclairage(int allume) { appels.push_back("eclairage " + std::to_string(allume)); }
 void glutPostRedisplay() { appels.push_back("glutPostRedisplay"); }
 void glutFullScreen() { appels.push_back("glutFullScreen"); }
 

@@ -2,7 +2,7 @@
 //
 // The interaction module is linked against these stand-ins instead of the
 // real libraries, so its callbacks run without a window.  Each stand-in
-// appends one line to `appels` ("glEnable 2896", "glutPostRedisplay", ...)
+// appends one line to `appels` ("eclairage 1", "glutPostRedisplay", ...)
 // and the menu calls also build `menus`, the tree as GLUT would hold it.
 #ifndef ORBELUNE_GL_STUBS_H
 #define ORBELUNE_GL_STUBS_H

@@ -108,8 +108,8 @@ protected:
     }
 };
 
-const std::string LIGHTING_ON = "glEnable " + std::to_string(GL_LIGHTING);
-const std::string LIGHTING_OFF = "glDisable " + std::to_string(GL_LIGHTING);
+const std::string LIGHTING_ON = "eclairage 1";
+const std::string LIGHTING_OFF = "eclairage 0";
 
 // ---- outside the tables --------------------------------------------------
 
