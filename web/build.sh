@@ -71,7 +71,10 @@ trace_core=()
 for f in "${core[@]}"; do
   [ "$(basename "$f")" = interaction.cpp ] || trace_core+=("$f")
 done
-em++ "${cxxflags[@]}" "${trace_core[@]}" tools/orbelune-trace.cpp -o "$out/orbelune-trace.js" \
+# Its version comes from the one place the project keeps it.
+version=$(sed -n 's/^project(orbelune VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+em++ "${cxxflags[@]}" -Itools -DORBELUNE_VERSION="\"$version\"" "${trace_core[@]}" \
+  tools/orbelune-trace.cpp tools/figure_svg.cpp -o "$out/orbelune-trace.js" \
   -sENVIRONMENT=node -sSINGLE_FILE=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \
   --embed-file "data/DONNEES@/data" --embed-file "tests/unit/data/core@/core"
 

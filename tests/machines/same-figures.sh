@@ -36,16 +36,19 @@ if ! command -v "$cxx" >/dev/null || ! command -v qemu-aarch64 >/dev/null; then
   echo "SKIPPED aarch64 part: $cxx or qemu-aarch64 is missing (Debian: g++-aarch64-linux-gnu, qemu-user)"
   exit 77
 fi
-# The core and the tool, statically linked; rebuilt when a source changes.
-# -ffp-contract=off matters most here: gcc fuses a*b+c on aarch64 by default.
-sources=("$src"/src/state.cpp "$src"/src/arrays.cpp "$src"/src/puissance.cpp "$src"/src/lot.cpp
-  "$src"/src/simulation.cpp "$src"/tools/orbelune-trace.cpp)
-[ -e "$src/src/shell.cpp" ] && sources+=("$src/src/shell.cpp")
-bin="$work/orbelune-trace-aarch64"
-if [ ! -x "$bin" ] || [ -n "$(find "${sources[@]}" "$src"/src/*.h -newer "$bin" 2>/dev/null)" ]; then
-  "$cxx" -std=c++17 -O2 -ffp-contract=off -fno-fast-math -static -I"$src/src" "${sources[@]}" -o "$bin.tmp"
-  mv "$bin.tmp" "$bin"
-fi
+# The tool and the core it links, cross-built by the project's own CMake
+# (so the aarch64 build compiles exactly the sources the native one does),
+# statically linked; rebuilt incrementally.  The project's flags keep
+# -ffp-contract=off, which matters most here: gcc fuses a*b+c on aarch64 by
+# default.
+cross="$work/aarch64"
+cmake -S "$src" -B "$cross" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR=aarch64 \
+  -DCMAKE_C_COMPILER=aarch64-linux-gnu-gcc -DCMAKE_CXX_COMPILER="$cxx" \
+  -DCMAKE_EXE_LINKER_FLAGS=-static \
+  -DORBELUNE_WINDOW=OFF -DORBELUNE_TESTS=OFF -DORBELUNE_BENCH=OFF >/dev/null
+cmake --build "$cross" --target orbelune-trace >/dev/null
+bin="$cross/orbelune-trace"
 qemu-aarch64 "$bin" "${args[@]}" "$scenario" >"$work/aarch64.csv" 2>/dev/null
 if ! cmp "$work/x86.csv" "$work/aarch64.csv"; then
   diff "$work/x86.csv" "$work/aarch64.csv" | head -n 6
