@@ -233,6 +233,9 @@ std::vector<figure::Poussee> marques(const std::map<long, double> &poussees, lon
 } // namespace
 
 int main(int argc, char **argv) {
+    // A pipe or a file sees each CSV line as soon as it is printed, like the
+    // window program's console.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     long batches = 1000, every = 1, aires = 0;
     double pas = 0.001;
     std::map<long, double> poussees;
