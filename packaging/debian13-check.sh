@@ -73,12 +73,22 @@ mount --bind /dev "$root/dev"; mounted+=("$root/dev")
 mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"; mounted+=("$root/dev/pts")
 mount -t tmpfs tmpfs "$root/dev/shm"; mounted+=("$root/dev/shm")
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The host's trusted certificates go in too: where the network re-signs TLS
+# with a local authority (a school's or a company's proxy), npm inside the
+# root then reaches its registry as the host does.  apt needs nothing: it
+# fetches over plain HTTP and checks signatures.
+extra_ca=
+if [ -s /etc/ssl/certs/ca-certificates.crt ]; then
+  mkdir -p "$root/etc/ssl/certs"
+  cp /etc/ssl/certs/ca-certificates.crt "$root/etc/ssl/certs/hote-ca.crt"
+  extra_ca=NODE_EXTRA_CA_CERTS=/etc/ssl/certs/hote-ca.crt
+fi
 git clone -q --no-hardlinks "$top" "$root/root/orbelune"
 cat "$root/etc/debian_version"
 done_step
 
 inside() {
-  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb DEBIAN_FRONTEND=noninteractive \
+  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb DEBIAN_FRONTEND=noninteractive $extra_ca \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     /bin/bash -c "cd /root/orbelune && $1" </dev/null
 }
