@@ -81,7 +81,14 @@ function orbeluneSauve(chemin) {
   orbeluneSynchronise();
 }
 
-// Before main: read IndexedDB and put the saved donnees.txt over the shipped one.
+// Before main: read IndexedDB into /sauvegarde/, then put the saved
+// donnees.txt over the shipped one.  Two steps, because the embedded files
+// may not exist yet when the reading ends: depending on the compiler's
+// version they are created before the pre-run hooks or only when the
+// runtime starts, after every run dependency (this reading is one) is met.
+// onRuntimeInitialized comes after both and before main.
+var orbeluneRestaure = false;  // /sauvegarde/ holds what IndexedDB kept
+
 Module['preRun'] = Module['preRun'] || [];
 Module['preRun'].push(function () {
   try {
@@ -94,15 +101,20 @@ Module['preRun'].push(function () {
   }
   addRunDependency('sauvegarde');
   FS.syncfs(true, function (e) {
-    if (e) {
-      orbeluneSansStockage(String(e));
-    } else {
-      var garde = ORBELUNE_SAUVEGARDE + '/donnees.txt';
-      if (FS.analyzePath(garde).exists) FS.writeFile(ORBELUNE_BASE + 'donnees.txt', FS.readFile(garde));
-    }
+    if (e) orbeluneSansStockage(String(e)); else orbeluneRestaure = true;
     removeRunDependency('sauvegarde');
   });
 });
+
+Module['onRuntimeInitialized'] = function () {
+  if (!orbeluneRestaure) return;
+  var garde = ORBELUNE_SAUVEGARDE + '/donnees.txt';
+  try {
+    if (FS.analyzePath(garde).exists) FS.writeFile(ORBELUNE_BASE + 'donnees.txt', FS.readFile(garde));
+  } catch (e) {
+    orbeluneLigne('donnees.txt sauvegarde non restaure : ' + e, true);
+  }
+};
 
 // ---- editor and help ---------------------------------------------------------
 
