@@ -11,8 +11,10 @@
 // shipped one before the program starts.  Everything else always comes fresh
 // from the page, so a new page brings its own presets and textures while the
 // user's scenario stays, as with the desktop launcher.  Without IndexedDB
-// (some browsers refuse it to file:// pages or in private windows) one line
-// on the console says that edits will not survive the page.
+// (some browsers refuse it to file:// pages or in private windows), or when
+// it does not answer within ATTENTE_SAUVEGARDE_MS, the program starts with the
+// shipped files and one line on the console says that edits will not survive
+// the page.
 //
 // Input: keys go to the program's key callbacks unless an editable control
 // has the focus or the editor, the help or the menu is open; buttons under
@@ -86,7 +88,10 @@ function orbeluneSauve(chemin) {
 // may not exist yet when the reading ends: depending on the compiler's
 // version they are created before the pre-run hooks or only when the
 // runtime starts, after every run dependency (this reading is one) is met.
-// onRuntimeInitialized comes after both and before main.
+// onRuntimeInitialized comes after both and before main.  The program waits
+// at most ATTENTE_SAUVEGARDE_MS for IndexedDB: a browser whose storage does
+// not answer still gets a running page, without the saved edit.
+var ATTENTE_SAUVEGARDE_MS = 5000;
 var orbeluneRestaure = false;  // /sauvegarde/ holds what IndexedDB kept
 
 Module['preRun'] = Module['preRun'] || [];
@@ -99,10 +104,22 @@ Module['preRun'].push(function () {
     orbeluneSansStockage(String(e));
     return;
   }
+  var attente = true;
+  var fin = function () {
+    if (!attente) return;
+    attente = false;
+    clearTimeout(delai);
+    removeRunDependency('sauvegarde');
+  };
+  var delai = setTimeout(function () {
+    orbeluneSansStockage('IndexedDB ne repond pas apres ' + ATTENTE_SAUVEGARDE_MS / 1000 + ' s');
+    fin();
+  }, ATTENTE_SAUVEGARDE_MS);
   addRunDependency('sauvegarde');
   FS.syncfs(true, function (e) {
+    if (!attente) return;  // too late: the program runs without the saved files
     if (e) orbeluneSansStockage(String(e)); else orbeluneRestaure = true;
-    removeRunDependency('sauvegarde');
+    fin();
   });
 });
 

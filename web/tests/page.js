@@ -322,6 +322,38 @@ check('without IndexedDB the page says edits will not be kept, and still runs', 
   }
 });
 
+check('when IndexedDB never answers the page starts after a bounded wait, says so, and runs', async () => {
+  const autre = await navigateur.newPage();
+  const vues = [];
+  try {
+    // An open request that never succeeds nor fails, as with a stuck storage.
+    await autre.evaluateOnNewDocument(() => {
+      window.ouverturesIndexedDB = 0;
+      IDBFactory.prototype.open = function () { window.ouverturesIndexedDB++; return {}; };
+    });
+    autre.on('pageerror', (e) => vues.push('exception: ' + e.message));
+    await autre.goto('file://' + page_html);
+    await autre.waitForFunction('window.orbelune && orbelune.premiereImage !== null', { timeout: 15000 });
+    // It did wait for the storage, and no longer than the page's bound.
+    const [attente, premiere] = await autre.evaluate('[ATTENTE_SAUVEGARDE_MS, orbelune.premiereImage]');
+    assert.ok(premiere >= attente, `first frame at ${premiere} ms, wait ${attente} ms`);
+    assert.equal(await autre.evaluate('window.ouverturesIndexedDB'), 1);
+    const l = await autre.$eval('#console', (c) => Array.from(c.children, (x) => x.textContent));
+    assert.ok(l.some((x) => x.startsWith('sauvegarde indisponible') && x.includes('IndexedDB ne repond pas')), l.join('\n'));
+    // The shipped scenario, not the edit this profile's storage holds.
+    assert.ok(l.includes('1 m=8.000000 x= 0.000000 y=0.000000 xp=0.000000 yp=0.000000'), l.join('\n'));
+    await autre.keyboard.press('g');
+    await autre.waitForFunction('orbelune.lots() > 10', { timeout: 5000 });
+    // A save afterwards writes the page's file and leaves the storage alone.
+    await autre.evaluate(() => { Module.FS.writeFile('/orbelune/donnees.txt', 'nb=1\n'); orbeluneSauve('/orbelune/donnees.txt'); });
+    await attends(200);
+    assert.equal(await autre.evaluate('window.ouverturesIndexedDB'), 1);
+    assert.deepEqual(vues, []);
+  } finally {
+    await autre.close();
+  }
+});
+
 check('the page also runs from a static web server', async () => {
   const http = require('http');
   const serveur = http.createServer((q, r) => {
