@@ -170,11 +170,33 @@ double Fy(int i, int n, const double *masses, const double *xs, const double *ys
     return somme;
 }
 
+namespace {
+
+// One more step on the counter, wrapping at T_WRAP.
+inline void compteUnPas() { t = (t >= T_WRAP - 1) ? t - (T_WRAP - 1) : t + 1; }
+
+// Body 2's thrust, added last to its accelerations as Fx and Fy add it,
+// along the velocity vxs[2], vys[2] of the stage.
+inline void ajoutePoussee(double *ax, double *ay, const double *vxs, const double *vys) {
+    if (nb < 2) return;
+    ax[2] += poussee(px, vxs[2], vxs[2], vys[2]);
+    ay[2] += poussee(px, vys[2], vxs[2], vys[2]);
+}
+
+// The end of every batch, whichever way its steps were computed.
+void finDeLot() {
+    px = 0.0;
+    collision();
+    if (t % SAMPLE_EVERY == 0) echantillonne();
+}
+
+} // namespace
+
 void nextDReference() {
     // Mid-step state of one step; nothing carries from one step to the next.
     double xm[NSLOTS] = {0}, ym[NSLOTS] = {0}, xpm[NSLOTS] = {0}, ypm[NSLOTS] = {0};
     for (int s = 0; s < NSTEPS; s++) {
-        t = (t >= T_WRAP - 1) ? t - (T_WRAP - 1) : t + 1;
+        compteUnPas();
         for (int j = 1; j <= nb; j++) {
             double ax = Fx(j, nbat, M, X, Y, Xp, Yp, px);
             xpm[j] = Xp[j] + (ax * dt) * 0.5;
@@ -192,9 +214,7 @@ void nextDReference() {
             Y[j] = Y[j] + dt * Yp[j];
         }
     }
-    px = 0.0;
-    collision();
-    if (t % SAMPLE_EVERY == 0) echantillonne();
+    finDeLot();
 }
 
 void nextD() {
@@ -204,12 +224,9 @@ void nextD() {
     double xm[NSLOTS] = {0}, ym[NSLOTS] = {0}, xpm[NSLOTS] = {0}, ypm[NSLOTS] = {0};
     double ax[NSLOTS], ay[NSLOTS];
     for (int s = 0; s < NSTEPS; s++) {
-        t = (t >= T_WRAP - 1) ? t - (T_WRAP - 1) : t + 1;
+        compteUnPas();
         accelerations(nb, nbat, M, X, Y, ax, ay);
-        if (nb >= 2) {
-            ax[2] += poussee(px, Xp[2], Xp[2], Yp[2]);
-            ay[2] += poussee(px, Yp[2], Xp[2], Yp[2]);
-        }
+        ajoutePoussee(ax, ay, Xp, Yp);
         for (int j = 1; j <= nb; j++) {
             xpm[j] = Xp[j] + (ax[j] * dt) * 0.5;
             ypm[j] = Yp[j] + (ay[j] * dt) * 0.5;
@@ -217,10 +234,7 @@ void nextD() {
             ym[j] = Y[j] + (dt * 0.5) * ypm[j];
         }
         accelerations(nb, nbat, M, xm, ym, ax, ay);
-        if (nb >= 2) {
-            ax[2] += poussee(px, xpm[2], xpm[2], ypm[2]);
-            ay[2] += poussee(px, ypm[2], xpm[2], ypm[2]);
-        }
+        ajoutePoussee(ax, ay, xpm, ypm);
         for (int j = 1; j <= nb; j++) {
             Xp[j] = Xp[j] + ax[j] * dt;
             Yp[j] = Yp[j] + ay[j] * dt;
@@ -228,9 +242,7 @@ void nextD() {
             Y[j] = Y[j] + dt * Yp[j];
         }
     }
-    px = 0.0;
-    collision();
-    if (t % SAMPLE_EVERY == 0) echantillonne();
+    finDeLot();
 }
 
 void collision() {
