@@ -62,6 +62,9 @@ struct Echelle {
     Point px(Point p) const { return {(p.x - v.xmin) * s + GAUCHE, (v.ymax - p.y) * s + HAUT}; }
 };
 
+// Body 1's absorption radius, 0 when the caller has none to give.
+double rayon(const Figure &f) { return std::isfinite(f.rayon) && f.rayon > 0 ? f.rayon : 0; }
+
 // The frame rule of the header comment.
 Vue cadre(const Figure &f) {
     if (f.avec_vue) return f.vue;
@@ -93,7 +96,7 @@ Vue cadre(const Figure &f) {
             if (distance(c[k], centre[k]) <= limite) prend(c[k]);
     }
     Point fin = centre.empty() ? Point{0, 0} : centre.back();
-    double r = std::isfinite(f.rayon) && f.rayon > 0 ? f.rayon : 0;
+    const double r = rayon(f);
     if (fini(fin)) {
         prend({fin.x - r, fin.y - r});
         prend({fin.x + r, fin.y + r});
@@ -431,9 +434,8 @@ std::string dessine(const Figure &f) {
                    j, d.x, d.y, col);
         if (!vu(a)) continue;
         if (j == 1) {
-            double r = std::isfinite(f.rayon) && f.rayon > 0 ? f.rayon * e.s : 0;
             ajoute(s, "<circle class=\"corps\" data-corps=\"1\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"%s\"/>\n", a.x,
-                   a.y, std::max(r, 2.0), col);
+                   a.y, std::max(rayon(f) * e.s, 2.0), col);
         } else if (f.corps[j].absorbe) {
             ajoute(s, "<path class=\"absorption\" data-corps=\"%d\" d=\"M%.1f,%.1f l10,10 m0,-10 l-10,10\" stroke=\"%s\" stroke-width=\"2\"/>\n",
                    j, a.x - 5, a.y - 5, col);
@@ -470,6 +472,7 @@ std::string dessine(const Figure &f) {
            l, GAUCHE, y, fin_barre, y, pal.texte);
     char attr_texte[64];
     std::snprintf(attr_texte, sizeof attr_texte, " fill=\"%s\"", pal.texte);
+    const std::string attr_gras = std::string(attr_texte) + " font-weight=\"bold\"";
     texte(s, fin_barre + 8, y + 4.5, nombre("%g", l) + (l >= 2 ? " unités" : " unité"), attr_texte);
     y += LIGNE;
     std::string legende = f.nom + " \xE2\x80\x94 dt = " + nombre("%g", f.dt) + " \xE2\x80\x94 " + std::to_string(f.lots) +
@@ -486,7 +489,7 @@ std::string dessine(const Figure &f) {
             const std::vector<std::string> &cases = f.elements[r];
             for (size_t c = 0; c < cases.size(); c++)
                 texte(s, GAUCHE + (c ? 50 + 95.0 * (c - 1) : 0), y + 4.5, cases[c],
-                      r ? attr_texte : (std::string(attr_texte) + " font-weight=\"bold\"").c_str());
+                      r ? attr_texte : attr_gras.c_str());
         }
     }
     if (!aires.empty()) {
@@ -494,7 +497,7 @@ std::string dessine(const Figure &f) {
         texte(s, GAUCHE, y + 4.5,
               "Aires balayées depuis le corps 1, secteurs de " + std::to_string(f.aires) + " lots (temps " +
                   nombre("%g", static_cast<double>(f.aires) * f.duree_lot) + ") :",
-              (std::string(attr_texte) + " font-weight=\"bold\"").c_str());
+              attr_gras.c_str());
         for (int j = 2; j <= nb; j++) {
             int n = 0;
             for (const Secteur &a : aires) {

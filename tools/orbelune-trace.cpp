@@ -47,6 +47,7 @@
 // regular file).
 #include "figure_svg.h"
 #include "orbelune.h"
+#include "puissance.h"
 #include "simulation.h"
 
 #include <cerrno>
@@ -151,7 +152,7 @@ Orbite orbite(const Tours &k, int j) {
     o.lie = o.energie < 0;
     o.a = o.energie == 0 ? INFINITY : -mu / (2.0 * o.energie);
     o.peri = h * h / (mu * (1.0 + o.e));
-    o.apo = o.lie ? -mu / (2.0 * o.energie) * (1.0 + o.e) : INFINITY;
+    o.apo = o.lie ? o.a * (1.0 + o.e) : INFINITY;
     o.periode = k.periode[j] > 0 ? k.periode[j] : 0;
     return o;
 }
@@ -359,7 +360,8 @@ int main(int argc, char **argv) {
     fig.dt = pas;
     fig.lots = batches;
     fig.duree_lot = NSTEPS * pas;
-    fig.rayon = nb >= 1 ? std::pow(M[1], 0.333) : 0;
+    // The radius within which collision() absorbs, computed as it computes it.
+    fig.rayon = nb >= 1 ? puissance0333(M[1]) : 0;
     for (int j = 2; j <= nb; j++) fig.corps[j].proche = fig.corps[j].absorbe || orbite(tours, j).lie;
     fig.poussees = marques(poussees, batches);
     fig.aires = aires;
