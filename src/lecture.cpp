@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 const char PREFIXE_ATTENTION[] = "attention: ";
@@ -37,10 +38,9 @@ int arrets_repetes = 0, repete_de = 0, repete_a = 0;
 
 bool blanc(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool chiffre(int c) { return c >= '0' && c <= '9'; }
-bool octal(int c) { return c >= '0' && c <= '7'; }
-bool hexa(int c) { return chiffre(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool lettre(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-int minuscule(int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+// A character that may stand in a number's text, nan(...) and 0,5 included.
+bool de_nombre(int c) { return chiffre(c) || lettre(c) || (c != 0 && std::strchr(".,+-_()", c)); }
 const char *pluriel(long n) { return n > 1 ? "s" : ""; }
 
 // The k-th character ahead, not taken; EOF at the end or on a read error.
@@ -153,71 +153,33 @@ bool s_arrete(int corps) {
 
 // Length of the number starting at the next character for %lf (entier
 // false) or %li (entier true), 0 if there is none; nothing is taken.
-// *virgule: a decimal comma stands where the point would; *non_fini: nan
-// or inf.
+// strtod and strtoll (base 0, as %li) say where it ends, on the characters
+// ahead that could belong to a number, so the forms accepted are exactly
+// theirs: sign, digits, point, exponent, hexadecimal, inf, nan(...); for
+// %li also 0x and a leading 0 for octal.  An incomplete exponent ("1e")
+// is left out, as they leave it.
+// *virgule: a decimal comma stands where the point would (after the sign
+// and the integer digits, before a digit); *non_fini: nan or inf.
 size_t longueur_nombre(bool entier, bool *virgule, bool *non_fini) {
     *virgule = *non_fini = false;
-    size_t k = (voit(0) == '+' || voit(0) == '-') ? 1 : 0;
-    auto chiffres = [&k](bool (*est)(int)) {
-        size_t debut = k;
-        while (est(voit(k))) k++;
-        return k - debut;
-    };
-    // An exponent after its letter (e, or p for hexadecimal): taken only
-    // with its digits.
-    auto exposant = [&k, &chiffres](int marque) {
-        size_t e = k;
-        if (minuscule(voit(k)) != marque) return;
-        k++;
-        if (voit(k) == '+' || voit(k) == '-') k++;
-        if (chiffres(chiffre) == 0) k = e;
-    };
-    auto mot = [&k](const char *m) {
-        size_t n = 0;
-        while (m[n] && minuscule(voit(k + n)) == m[n]) n++;
-        if (m[n]) return false;
-        k += n;
-        return true;
-    };
-    if (voit(k) == '0' && minuscule(voit(k + 1)) == 'x' &&
-        (hexa(voit(k + 2)) || (!entier && voit(k + 2) == '.' && hexa(voit(k + 3))))) {
-        k += 2;
-        chiffres(hexa);
-        if (entier) return k;
-        if (voit(k) == '.') {
-            k++;
-            chiffres(hexa);
-        }
-        exposant('p');
-        return k;
-    }
+    std::string t;
+    for (int c; de_nombre(c = voit(t.size()));) t += static_cast<char>(c);
+    char *fin;
     if (entier) {
-        // %li: a leading 0 means octal, so an 8 or 9 after it is not part of it.
-        return chiffres(voit(k) == '0' ? octal : chiffre) ? k : 0;
+        std::strtoll(t.c_str(), &fin, 0);
+        return static_cast<size_t>(fin - t.c_str());
     }
-    if (mot("infinity") || mot("inf")) {
-        *non_fini = true;
-        return k;
+    size_t signe = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+    size_t k = signe;
+    while (k < t.size() && chiffre(t[k])) k++;
+    if (k + 1 < t.size() && t[k] == ',' && chiffre(t[k + 1])) {
+        *virgule = true;
+        t[k] = '.';
     }
-    if (mot("nan")) {
-        size_t fin = k;
-        if (voit(k) == '(') {
-            k++;
-            while (chiffre(voit(k)) || lettre(voit(k)) || voit(k) == '_') k++;
-            if (voit(k) == ')') fin = k + 1;
-        }
-        *non_fini = true;
-        return fin;
-    }
-    size_t n = chiffres(chiffre);
-    if (voit(k) == '.' || (voit(k) == ',' && chiffre(voit(k + 1)))) {
-        *virgule = voit(k) == ',';
-        k++;
-        n += chiffres(chiffre);
-    }
-    if (n == 0) return 0;
-    exposant('e');
-    return k;
+    std::strtod(t.c_str(), &fin);
+    size_t n = static_cast<size_t>(fin - t.c_str());
+    *non_fini = n > signe && lettre(t[signe]);
+    return n;
 }
 
 enum Etat { LU, ARRET, FIN };
@@ -331,10 +293,11 @@ void lecture_enregistrement(int corps, const char *format, double *const champs[
             return;
         }
         *champ = v;
-        if (virgule)
+        if (virgule) {
+            std::string lu = visible(nombre, CITATION);
             lecture_attention(ligne_champ, "corps %d, \"%s\" : virgule décimale : écrivez %s (valeur prise : %s)",
-                              corps, visible(ecrit, CITATION).c_str(), visible(nombre, CITATION).c_str(),
-                              visible(nombre, CITATION).c_str());
+                              corps, visible(ecrit, CITATION).c_str(), lu.c_str(), lu.c_str());
+        }
     };
     std::string quoi;
     for (const char *p = format; *p; p++) {
