@@ -211,14 +211,7 @@ void DrawGLSceneF() {
         envoieLumiere();
     }
 
-    for (int i = 1; i <= nb; i++) {
-        planete(X[i], Y[i], Z[i], M[i], i);
-        if (cerc == 1) tracplanete(X[i], Y[i], Z[i], i);
-        if (cerc == 2) {
-            tracplanete(X[i], Y[i], Z[i], i);
-            tracaire(X[i], Y[i], Z[i], i);
-        }
-    }
+    dessineCorps();
 
     glutSwapBuffers(); // single-buffered window: the flush delivers the frame
     glutPostRedisplay();

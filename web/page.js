@@ -256,10 +256,12 @@ var ORBELUNE_SPECIALES = {
 
 var orbeluneSourisX = 0, orbeluneSourisY = 0;  // last pointer position, view pixels
 
+// The canvas's drawing buffer has the view's 1024 x 768 pixels (page.html).
 function orbeluneVersVue(ev) {
-  var r = document.getElementById('canvas').getBoundingClientRect();
-  orbeluneSourisX = Math.round((ev.clientX - r.left) * 1024 / r.width);
-  orbeluneSourisY = Math.round((ev.clientY - r.top) * 768 / r.height);
+  var canvas = document.getElementById('canvas');
+  var r = canvas.getBoundingClientRect();
+  orbeluneSourisX = Math.round((ev.clientX - r.left) * canvas.width / r.width);
+  orbeluneSourisY = Math.round((ev.clientY - r.top) * canvas.height / r.height);
 }
 
 function orbeluneEditable(el) {

@@ -419,14 +419,7 @@ void DrawGLSceneF() {
     }
 
     if (cerc == 1 || cerc == 2) chargeTraces();
-    for (int i = 1; i <= nb; i++) {
-        planete(X[i], Y[i], Z[i], M[i], i);
-        if (cerc == 1) tracplanete(X[i], Y[i], Z[i], i);
-        if (cerc == 2) {
-            tracplanete(X[i], Y[i], Z[i], i);
-            tracaire(X[i], Y[i], Z[i], i);
-        }
-    }
+    dessineCorps();
     glBindVertexArray(0);
 }
 
